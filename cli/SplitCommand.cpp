@@ -1,0 +1,115 @@
+// zolvane-cli split: the split engine bound to the terminal.
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+#include "cli/Terminal.h"
+#include "platform/Paths.h"
+#include "split/DivideFile.h"
+
+namespace zolvane::cli {
+namespace {
+
+struct SizeSetting {
+    SizeChoice choice = SizeChoice::Floppy1440K;
+    std::int32_t bytes = 0;  // for SizeChoice::Free
+};
+
+std::optional<SizeSetting> ParseSize(const std::string& text) {
+    if (text == "1.44MB") {
+        return SizeSetting{SizeChoice::Floppy1440K, 0};
+    }
+    if (text == "1.25MB") {
+        return SizeSetting{SizeChoice::Floppy1250K, 0};
+    }
+    if (text == "720KB") {
+        return SizeSetting{SizeChoice::Floppy720K, 0};
+    }
+    if (text == "640KB") {
+        return SizeSetting{SizeChoice::Floppy640K, 0};
+    }
+    if (text == "auto") {
+        return SizeSetting{SizeChoice::Automatic, 0};
+    }
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const long long bytes = std::stoll(text);
+    if (bytes < 1 || bytes > 2147483647LL) {
+        return std::nullopt;
+    }
+    return SizeSetting{SizeChoice::Free, static_cast<std::int32_t>(bytes)};
+}
+
+class TerminalSplit final : public SplitOperations {
+public:
+    TerminalSplit(Terminal& terminal, SizeSetting size, std::uint8_t mark)
+        : terminal_(terminal), size_(size), mark_(mark) {}
+
+    SizeChoice sizeChoice() override { return size_.choice; }
+    std::int32_t pieceSize() override { return size_.bytes; }
+    std::uint8_t archiveMark() override { return mark_; }
+    void showSource(const std::string& path) override { terminal_.showLine("From:", path); }
+    void showPiece(const std::string& path) override { terminal_.showLine("To:  ", path); }
+    void showProgress(int percent) override { terminal_.showProgress(percent); }
+    void processEvents() override {}
+    bool cancelRequested() override { return terminal_.cancelRequested(); }
+    OverwriteAnswer askOverwrite(const std::string& path) override {
+        return terminal_.askOverwrite(path);
+    }
+    MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
+                         MessageButtons buttons) override {
+        return terminal_.message(text, caption, icon, buttons);
+    }
+    void release() override {}
+
+private:
+    Terminal& terminal_;
+    SizeSetting size_;
+    std::uint8_t mark_;
+};
+
+// The destination is the folder, a separator and the source's name; without a folder the
+// bare name, so the pieces land in the current folder.
+std::string SplitDestination(const std::string* folder, const std::string& name) {
+    if (folder == nullptr) {
+        return name;
+    }
+    std::string destination = *folder;
+    if (destination.empty() || destination.back() != platform::kPathSeparator) {
+        destination += platform::kPathSeparator;
+    }
+    return destination + name;
+}
+
+}  // namespace
+
+int RunSplit(const std::vector<std::string>& words) {
+    const Arguments args = ParseArguments(words, {"--size", "--dest"}, {"--overwrite"});
+    if (!args.error.empty()) {
+        return UsageError(args.error);
+    }
+    if (args.positional.size() != 1) {
+        return UsageError("分割するファイルを一つ指定してください");
+    }
+    SizeSetting size;
+    if (const std::string* text = args.value("--size")) {
+        const auto parsed = ParseSize(*text);
+        if (!parsed) {
+            return UsageError("分割サイズが正しくありません: " + *text);
+        }
+        size = *parsed;
+    }
+    namespace fs = std::filesystem;
+    const fs::path source = fs::absolute(args.positional.front()).lexically_normal();
+    const std::string destination =
+        SplitDestination(args.value("--dest"), source.filename().string());
+
+    Terminal terminal(args.has("--overwrite"));
+    TerminalSplit ops(terminal, size, 0);
+    return DivideFile(source.string(), destination, ops) == 0 ? kExitDone : kExitFailed;
+}
+
+}  // namespace zolvane::cli

@@ -1,0 +1,30 @@
+// Small path and text routines both engines build piece names with.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zolvane {
+
+// A stem of at most 251 bytes leaves room for ".", three digits, within 255 bytes.
+inline constexpr std::size_t kMaxStemLength = 251;
+
+// Splits at the last separator: folder (with that separator) and name. Always 0.
+int SplitPath(const std::string& path, std::string& folder, std::string& name);
+
+enum class ExtensionError { None, NoName, StemTooLong };
+
+// The folder, the name up to its FIRST dot, ".", and the new extension.
+// 0 on success; 1 when the name begins with "." or its stem is longer than 251 bytes,
+// leaving result as it was. `why` says which, when given.
+int ReplaceExtension(const std::string& path, const std::string& extension, std::string& result,
+                     ExtensionError* why = nullptr);
+
+// 1 when the path names a file that can be opened for reading, else 0 (folders too).
+int FileIsPresent(const std::string& path);
+
+// The number in decimal, zero-padded to width (after a "-" for negatives). -1 and an
+// empty text when it needs more than width characters.
+int PadNumber(std::int32_t number, std::string& text, int width);
+
+}  // namespace zolvane

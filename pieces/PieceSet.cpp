@@ -1,0 +1,107 @@
+#include "pieces/PieceSet.h"
+
+#include <filesystem>
+
+#include "pieces/PathRoutines.h"
+
+namespace zolvane {
+namespace {
+
+std::string PiecePath(const std::string& selectedPath, std::int32_t number) {
+    std::string digits;
+    PadNumber(number, digits, 3);
+    std::string path = selectedPath;
+    ReplaceExtension(selectedPath, digits, path);
+    return path;
+}
+
+// Reads what a join reads of a piece: the header of 000, the number of a later one.
+void ReadPiece(PieceSetSurvey& survey, PieceReport& piece) {
+    std::FILE* file = std::fopen(piece.path.c_str(), "rb");
+    if (file == nullptr) {
+        return;
+    }
+    std::int64_t headerBytes = kLaterHeaderBytes;
+    if (piece.number == 0) {
+        survey.headerStatus = ReadFirstHeader(file, survey.header);
+        piece.numberRead = survey.headerStatus == HeaderStatus::Ok;
+        piece.numberInside = survey.header.PieceNumber;
+        headerBytes = survey.header.firstHeaderBytes();
+    } else {
+        piece.numberRead = ReadPieceNumber(file, piece.numberInside);
+    }
+    std::fclose(file);
+    piece.dataBytes = piece.fileBytes > headerBytes ? piece.fileBytes - headerBytes : 0;
+}
+
+// Follows the join: pieces in order until the recorded size is reached. Surplus data in the
+// piece that reaches the size is accepted only when the size falls on a block end.
+void FollowJoin(PieceSetSurvey& survey) {
+    const std::int64_t recorded = survey.header.OriginalSize;
+    std::int64_t total = 0;
+    bool ended = false;
+    std::int32_t expected = 0;
+    for (PieceReport& piece : survey.pieces) {
+        if (ended) {
+            piece.state = PieceReport::State::Surplus;
+            continue;
+        }
+        if (piece.number != expected) {
+            survey.missing.push_back(expected);
+            ended = true;
+            piece.state = PieceReport::State::Surplus;
+            continue;
+        }
+        ++expected;
+        if (!piece.numberRead || piece.numberInside != piece.number) {
+            piece.state = PieceReport::State::Misnumbered;
+            ended = true;
+            continue;
+        }
+        if (recorded < 0) {
+            piece.state = PieceReport::State::Overflows;
+            ended = true;
+            continue;
+        }
+        const std::int64_t needed = recorded - total;
+        if (needed > 0 && piece.dataBytes < needed) {
+            total += piece.dataBytes;
+            continue;
+        }
+        ended = true;
+        if (needed == 0 || piece.dataBytes == needed || needed % BlockSize == 0) {
+            survey.complete = true;
+        } else {
+            piece.state = PieceReport::State::Overflows;
+        }
+    }
+    if (!ended && expected <= kLastPieceNumber) {
+        survey.missing.push_back(expected);
+    }
+}
+
+}  // namespace
+
+PieceSetSurvey SurveyPieceSet(const std::string& selectedPath) {
+    PieceSetSurvey survey;
+    survey.firstPiecePath = PiecePath(selectedPath, 0);
+    for (std::int32_t number = 0; number <= kLastPieceNumber; ++number) {
+        PieceReport piece;
+        piece.number = number;
+        piece.path = PiecePath(selectedPath, number);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(piece.path, error)) {
+            continue;
+        }
+        piece.fileBytes = static_cast<std::int64_t>(std::filesystem::file_size(piece.path, error));
+        ReadPiece(survey, piece);
+        survey.pieces.push_back(piece);
+    }
+    survey.firstPieceFound = !survey.pieces.empty() && survey.pieces.front().number == 0;
+    if (survey.firstPieceFound && survey.headerStatus == HeaderStatus::Ok) {
+        FollowJoin(survey);
+    }
+    return survey;
+}
+
+}  // namespace zolvane

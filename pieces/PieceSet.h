@@ -1,0 +1,42 @@
+// A look at a whole set of pieces before anything is joined: which pieces are there,
+// whether their numbers and sizes fit the header, and whether a join would complete.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pieces/PieceHeader.h"
+
+namespace zolvane {
+
+struct PieceReport {
+    enum class State {
+        Used,         // a join reads it and it fits
+        Misnumbered,  // the number inside differs from the name (or cannot be read)
+        Overflows,    // its data runs past the recorded size: a join stops here
+        Surplus,      // after the point where a join ends; a join never opens it
+    };
+    std::int32_t number = 0;         // by its name
+    std::string path;
+    std::int64_t fileBytes = 0;
+    bool numberRead = false;
+    std::int32_t numberInside = 0;
+    std::int64_t dataBytes = 0;      // file bytes after the header
+    State state = State::Used;
+};
+
+struct PieceSetSurvey {
+    std::string firstPiecePath;
+    bool firstPieceFound = false;
+    HeaderStatus headerStatus = HeaderStatus::BadMagic;
+    PieceHeader header;
+    std::vector<PieceReport> pieces;    // the pieces present, by number
+    std::vector<std::int32_t> missing;  // numbers a join would ask for that are absent
+    bool complete = false;              // a join of these pieces would rebuild the file
+};
+
+// Surveys the set that selectedPath belongs to, finding piece 000 as a join does.
+PieceSetSurvey SurveyPieceSet(const std::string& selectedPath);
+
+}  // namespace zolvane

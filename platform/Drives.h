@@ -1,0 +1,30 @@
+// Drives: on this platform a drive is a mounted volume, named by its mount point.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zolvane::platform {
+
+// The engines ask these questions through this interface, so tests can play an
+// empty drive, a full disk or a swapped one.
+class DriveQueries {
+public:
+    virtual ~DriveQueries() = default;
+
+    // The root of the drive that holds the path (which need not exist yet).
+    virtual std::string driveOf(const std::string& path) = 0;
+
+    // Whether the drive holds a disk that can be used now.
+    virtual bool isReady(const std::string& drive) = 0;
+
+    // Free bytes on the drive, capped at the largest positive 32-bit value;
+    // empty when the drive is not ready.
+    virtual std::optional<std::int32_t> freeBytes(const std::string& drive) = 0;
+};
+
+// The queries of the real system.
+DriveQueries& SystemDrives();
+
+}  // namespace zolvane::platform

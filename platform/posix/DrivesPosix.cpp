@@ -1,0 +1,130 @@
+// Drives as mount points: the mounted volumes, and the fstab entries of removable
+// media that are not mounted at the moment (an empty floppy drive is still a drive).
+#include "platform/Drives.h"
+
+#include <mntent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+namespace zolvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ReadMountPoints(const char* table) {
+    std::vector<std::string> points;
+    std::FILE* file = setmntent(table, "r");
+    if (file == nullptr) {
+        return points;
+    }
+    while (const mntent* entry = getmntent(file)) {
+        if (entry->mnt_dir != nullptr && entry->mnt_dir[0] == '/') {
+            points.push_back(fs::path(entry->mnt_dir).lexically_normal().string());
+        }
+    }
+    endmntent(file);
+    return points;
+}
+
+std::string Normalised(const std::string& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path.empty() ? fs::path(".") : fs::path(path), error);
+    if (error) {
+        absolute = fs::path(path);
+    }
+    std::string text = absolute.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
+}
+
+bool Contains(const std::string& root, const std::string& path) {
+    if (root == "/") {
+        return !path.empty() && path.front() == '/';
+    }
+    std::string trimmed = root;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    return path == trimmed ||
+           (path.size() > trimmed.size() && path.compare(0, trimmed.size(), trimmed) == 0 &&
+            path[trimmed.size()] == '/');
+}
+
+// When the mount table cannot be read, a root is mounted when it lies on another
+// device than its parent folder.
+bool LooksMounted(const std::string& root) {
+    if (root == "/") {
+        return true;
+    }
+    struct stat self {}, parent {};
+    return stat(root.c_str(), &self) == 0 &&
+           stat(fs::path(root).parent_path().c_str(), &parent) == 0 && self.st_dev != parent.st_dev;
+}
+
+class PosixDrives final : public DriveQueries {
+public:
+    std::string driveOf(const std::string& path) override {
+        const std::string target = Normalised(path);
+        std::string best = "/";
+        for (const char* table : {"/proc/self/mounts", "/etc/fstab"}) {
+            for (const std::string& point : ReadMountPoints(table)) {
+                if (point.size() > best.size() && Contains(point, target)) {
+                    best = point;
+                }
+            }
+        }
+        return best;
+    }
+
+    bool isReady(const std::string& drive) override {
+        if (!isMounted(drive)) {
+            return false;
+        }
+        struct statvfs info {};
+        return statvfs(drive.c_str(), &info) == 0;
+    }
+
+    std::optional<std::int32_t> freeBytes(const std::string& drive) override {
+        struct statvfs info {};
+        if (!isMounted(drive) || statvfs(drive.c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        constexpr unsigned long long kCap = std::numeric_limits<std::int32_t>::max();
+        const unsigned long long blocks = info.f_bavail;
+        const unsigned long long blockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+        if (blockSize != 0 && blocks > kCap / blockSize) {
+            return static_cast<std::int32_t>(kCap);
+        }
+        return static_cast<std::int32_t>(blocks * blockSize);
+    }
+
+private:
+    static bool isMounted(const std::string& drive) {
+        const std::string root = Normalised(drive);
+        const std::vector<std::string> mounted = ReadMountPoints("/proc/self/mounts");
+        if (mounted.empty()) {
+            return LooksMounted(root);
+        }
+        for (const std::string& point : mounted) {
+            if (point == root) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+DriveQueries& SystemDrives() {
+    static PosixDrives drives;
+    return drives;
+}
+
+}  // namespace zolvane::platform

@@ -1,0 +1,341 @@
+// The split engine. Data moves through one 30000-byte buffer; after every full block the
+// engine lets its surroundings handle events and asks whether the user has cancelled.
+#include "split/DivideFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "pieces/FileHelper.h"
+#include "pieces/PathRoutines.h"
+#include "pieces/PieceHeader.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileIdentity.h"
+#include "platform/Paths.h"
+#include "split/SplitMessages.h"
+
+namespace zolvane {
+namespace {
+
+namespace msg = split_messages;
+
+constexpr std::int64_t kLargestSource = std::numeric_limits<std::int32_t>::max();
+
+// The header records paths with "\" between folders, whatever this platform uses.
+std::string RecordedFormOf(const std::string& path) {
+    std::string recorded = path;
+    std::replace(recorded.begin(), recorded.end(), platform::kPathSeparator, '\\');
+    return recorded;
+}
+
+std::int32_t FixedPieceSize(SizeChoice choice, SplitOperations& ops) {
+    switch (choice) {
+    case SizeChoice::Floppy1440K:
+        return kSize1440K;
+    case SizeChoice::Floppy720K:
+        return kSize720K;
+    case SizeChoice::Floppy1250K:
+        return kSize1250K;
+    case SizeChoice::Floppy640K:
+        return kSize640K;
+    case SizeChoice::Free:
+    case SizeChoice::Automatic:
+        break;
+    }
+    return ops.pieceSize();
+}
+
+// How many pieces a fixed-size split writes. A source that ends exactly at the end of a
+// piece gets one more piece holding only its number, as the copy loop does.
+std::int64_t PiecesNeeded(std::int64_t dataBytes, std::int64_t pieceSize, std::int64_t firstHeader) {
+    const std::int64_t firstData = pieceSize - firstHeader;
+    if (dataBytes < firstData) {
+        return 1;
+    }
+    return 2 + (dataBytes - firstData) / (pieceSize - kLaterHeaderBytes);
+}
+
+class Divider {
+public:
+    Divider(const std::string& source, const std::string& destination, SplitOperations& ops,
+            platform::DriveQueries& drives)
+        : source_(source), destination_(destination), ops_(ops), drives_(drives),
+          buffer_(BlockSize) {}
+
+    int run() {
+        if (auto end = start()) {
+            return *end;
+        }
+        for (;; ++pieceNumber_) {
+            if (auto end = preparePiece()) {
+                return *end;
+            }
+            if (auto end = copyPiece()) {
+                return *end;
+            }
+            if (!closePiece()) {
+                return stop(msg::kWriteError);
+            }
+        }
+    }
+
+private:
+    using Outcome = std::optional<int>;  // set when the run has ended with that result
+
+    Outcome start() {
+        automatic_ = ops_.sizeChoice() == SizeChoice::Automatic;
+        if (automatic_) {
+            drive_ = drives_.driveOf(destination_);
+        }
+        std::error_code ignored;
+        if (std::filesystem::is_directory(source_, ignored) ||
+            (sourceStream_ = std::fopen(source_.c_str(), "rb")) == nullptr) {
+            return stop(msg::kCannotOpenSource);
+        }
+        helper_.AttachStream(sourceStream_);
+        const std::int64_t size = helper_.MeasureSize();
+        if (size < 0) {
+            return stop(msg::kReadError);
+        }
+        if (size > kLargestSource) {
+            return stop(msg::kSourceTooLarge);
+        }
+        if (helper_.ReadTimestamp(header_.Timestamp) != 0) {
+            return stop(msg::kCannotReadTimestamp);
+        }
+        ops_.showSource(source_);
+        if (auto end = recordSource(static_cast<std::int32_t>(size))) {
+            return end;
+        }
+        if (!automatic_) {
+            return fixSize();
+        }
+        return std::nullopt;
+    }
+
+    Outcome recordSource(std::int32_t size) {
+        std::string recorded = RecordedFormOf(source_);
+        // A full path too long for the header would make a set no join accepts; the
+        // join uses only the name, so record just that.
+        if (recorded.size() + 1 > static_cast<std::size_t>(kMaxNameLength)) {
+            std::string folder;
+            SplitPath(source_, folder, recorded);
+            if (recorded.size() + 1 > static_cast<std::size_t>(kMaxNameLength)) {
+                return stop(msg::kNameTooLong);
+            }
+        }
+        header_.NameLength = static_cast<std::int32_t>(recorded.size() + 1);
+        header_.RecordedName = std::move(recorded);
+        header_.OriginalSize = size;
+        header_.Attributes = platform::ReadAttributeWord(source_);
+        header_.ArchiveFlag = ops_.archiveMark();
+        header_.PieceNumber = 0;
+        return std::nullopt;
+    }
+
+    Outcome fixSize() {
+        pieceSize_ = FixedPieceSize(ops_.sizeChoice(), ops_);
+        if (pieceSize_ <= header_.firstHeaderBytes()) {
+            return stop(msg::kPieceSizeTooSmall);
+        }
+        if (PiecesNeeded(header_.OriginalSize, pieceSize_, header_.firstHeaderBytes()) >
+            kLastPieceNumber + 1) {
+            return stop(msg::kTooManyPieces);
+        }
+        return std::nullopt;
+    }
+
+    std::int32_t headerBytes() const {
+        return pieceNumber_ == 0 ? header_.firstHeaderBytes() : kLaterHeaderBytes;
+    }
+
+    Outcome preparePiece() {
+        std::string number;
+        if (PadNumber(pieceNumber_, number, 3) != 0) {
+            return stop(msg::kTooManyPieces);
+        }
+        if (ReplaceExtension(destination_, number, piecePath_) != 0) {
+            return stop(msg::kNoPieceName);
+        }
+        if (automatic_) {
+            if (auto end = measureDisk()) {
+                return end;
+            }
+        }
+        if (platform::SameFile(sourceStream_, piecePath_)) {
+            return stop(msg::kPieceIsSource);
+        }
+        if (auto end = checkOverwrite()) {
+            return end;
+        }
+        if (auto end = openPiece()) {
+            return end;
+        }
+        ops_.showPiece(piecePath_);
+        const bool written = pieceNumber_ == 0 ? WriteFirstHeader(piece_, header_)
+                                               : WritePieceNumber(piece_, pieceNumber_);
+        if (!written) {
+            return stop(msg::kWriteError);
+        }
+        return std::nullopt;
+    }
+
+    // The free space of the disk in the drive is this piece's size. A disk that cannot
+    // take the header and one byte of data counts as full.
+    Outcome measureDisk() {
+        for (;;) {
+            const auto free = drives_.freeBytes(drive_);
+            if (!free) {
+                if (tell(msg::kInsertDisk) == MessageReply::Cancel) {
+                    return leave(-1);
+                }
+                continue;
+            }
+            if (*free <= headerBytes()) {
+                if (tell(msg::kInsertNextDisk) == MessageReply::Cancel) {
+                    return leave(-1);
+                }
+                continue;
+            }
+            pieceSize_ = *free;
+            return std::nullopt;
+        }
+    }
+
+    Outcome checkOverwrite() {
+        if (overwriteAll_ || FileIsPresent(piecePath_) == 0) {
+            return std::nullopt;
+        }
+        switch (ops_.askOverwrite(piecePath_)) {
+        case OverwriteAnswer::OverwriteAll:
+            overwriteAll_ = true;
+            break;
+        case OverwriteAnswer::Cancel:
+            return leave(-1);
+        case OverwriteAnswer::Overwrite:
+            break;
+        }
+        return std::nullopt;
+    }
+
+    // A Retry opens again at once: the size stays as measured before.
+    Outcome openPiece() {
+        const MessageBoxSpec& prompt =
+            automatic_ ? msg::kCannotCreatePieceOnDisk : msg::kCannotCreatePiece;
+        while ((piece_ = std::fopen(piecePath_.c_str(), "wb")) == nullptr) {
+            if (tell(prompt) == MessageReply::Cancel) {
+                return leave(-1);
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Copies this piece's data budget; nothing when the piece is full and another follows.
+    Outcome copyPiece() {
+        const std::int64_t budget = pieceSize_ - headerBytes();
+        std::int64_t blockEnd = 0;
+        for (;;) {
+            blockEnd += BlockSize;
+            const bool lastOfPiece = blockEnd >= budget;
+            const std::int64_t asked = lastOfPiece ? budget - (blockEnd - BlockSize) : BlockSize;
+            // Never read past the size the header records, so the set always joins.
+            const std::int64_t wanted = std::min(asked, header_.OriginalSize - consumed_);
+            const std::size_t got =
+                std::fread(buffer_.data(), 1, static_cast<std::size_t>(wanted), sourceStream_);
+            consumed_ += static_cast<std::int64_t>(got);
+            if (static_cast<std::int64_t>(got) < wanted) {
+                return stop(msg::kReadError);
+            }
+            if (got > 0 && std::fwrite(buffer_.data(), 1, got, piece_) < got) {
+                return stop(msg::kWriteError);
+            }
+            if (wanted < asked) {
+                return finish();
+            }
+            ops_.processEvents();
+            if (ops_.cancelRequested()) {
+                return stop(msg::kCancelled);
+            }
+            totalCopied_ += static_cast<std::int64_t>(got);
+            ops_.showProgress(static_cast<int>(totalCopied_ * 100 / header_.OriginalSize));
+            if (lastOfPiece) {
+                return std::nullopt;
+            }
+        }
+    }
+
+    Outcome finish() {
+        ops_.showProgress(100);
+        ops_.processEvents();
+        // Buffered data reaches the disk only at close: a full disk may show itself there.
+        if (!closePiece()) {
+            return stop(msg::kWriteError);
+        }
+        closeFiles();
+        tell(msg::kFinished);
+        return leave(0);
+    }
+
+    bool closePiece() {
+        if (piece_ == nullptr) {
+            return true;
+        }
+        const bool closed = std::fclose(piece_) == 0;
+        piece_ = nullptr;
+        return closed;
+    }
+
+    void closeFiles() {
+        closePiece();
+        if (sourceStream_ != nullptr) {
+            std::fclose(sourceStream_);
+            sourceStream_ = nullptr;
+        }
+    }
+
+    MessageReply tell(const MessageBoxSpec& box) {
+        return ops_.message(box.text, box.caption, box.icon, box.buttons);
+    }
+
+    int stop(const MessageBoxSpec& box) {
+        tell(box);
+        return leave(-1);
+    }
+
+    int leave(int result) {
+        closeFiles();
+        ops_.release();
+        return result;
+    }
+
+    const std::string source_;
+    const std::string destination_;
+    SplitOperations& ops_;
+    platform::DriveQueries& drives_;
+
+    std::FILE* sourceStream_ = nullptr;
+    std::FILE* piece_ = nullptr;
+    FileHelper helper_;
+    PieceHeader header_;
+    bool automatic_ = false;
+    std::string drive_;
+    std::int32_t pieceNumber_ = 0;
+    std::int32_t pieceSize_ = 0;
+    std::string piecePath_;
+    bool overwriteAll_ = false;
+    std::int64_t totalCopied_ = 0;  // data bytes in complete blocks, for the progress figure
+    std::int64_t consumed_ = 0;     // every byte read from the source
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace
+
+int DivideFile(const std::string& sourcePath, const std::string& destinationPath,
+               SplitOperations& ops, platform::DriveQueries& drives) {
+    return Divider(sourcePath, destinationPath, ops, drives).run();
+}
+
+}  // namespace zolvane
