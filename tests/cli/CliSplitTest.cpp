@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace zolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RunProgram;
+
+class CliSplitTest : public ::testing::Test {
+protected:
+    test::ProgramResult cli(const std::vector<std::string>& args) {
+        return RunProgram(ZOLVANE_CLI, args, dir.path().string());
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(CliSplitTest, UsageMistakesExitWith2) {
+    EXPECT_EQ(cli({}).exitCode, 2);
+    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(cli({"split"}).exitCode, 2);
+    EXPECT_EQ(cli({"split", "a", "b"}).exitCode, 2);
+    EXPECT_EQ(cli({"split", "a", "--size", "2.88MB"}).exitCode, 2);
+    EXPECT_EQ(cli({"split", "a", "--size", "0"}).exitCode, 2);
+    EXPECT_EQ(cli({"split", "a", "--size", "2147483648"}).exitCode, 2);
+    EXPECT_EQ(cli({"split", "a", "--bogus"}).exitCode, 2);
+    const auto help = cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("zolvane-cli split FILE"), std::string::npos);
+}
+
+TEST_F(CliSplitTest, SplitsIntoTheCurrentFolderByDefault) {
+    test::WriteBytes(dir.file("REPORT.DOC"), test::PatternBytes(2000000));
+    const auto result = cli({"split", "REPORT.DOC"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("[メッセージ] 分割が終了しました。"), std::string::npos);
+    EXPECT_EQ(fs::file_size(dir.file("REPORT.000")), 1457664u);
+    EXPECT_TRUE(fs::exists(dir.file("REPORT.001")));
+
+    // The recorded name is the absolute path, with "\" between folders.
+    const test::Bytes piece = test::ReadBytes(dir.file("REPORT.000"));
+    std::string recorded = dir.file("REPORT.DOC");
+    std::replace(recorded.begin(), recorded.end(), '/', '\\');
+    EXPECT_EQ(std::string(piece.begin() + 6, piece.begin() + 6 + static_cast<long>(recorded.size())),
+              recorded);
+}
+
+TEST_F(CliSplitTest, DestinationAndSizes) {
+    test::WriteBytes(dir.file("data.tar.gz"), test::PatternBytes(800000));
+    fs::create_directory(dir.file("out"));
+    EXPECT_EQ(cli({"split", "data.tar.gz", "--dest", "out/", "--size", "720KB"}).exitCode, 0);
+    EXPECT_EQ(fs::file_size(dir.file("out/data.000")), 730112u);
+
+    EXPECT_EQ(cli({"split", "data.tar.gz", "--dest", dir.file("out2"), "--size", "500000"}).exitCode, 1)
+        << "a missing folder: the Retry question answers Cancel without a terminal";
+    fs::create_directory(dir.file("out2"));
+    EXPECT_EQ(cli({"split", "data.tar.gz", "--dest", dir.file("out2"), "--size", "500000"}).exitCode, 0);
+    EXPECT_EQ(fs::file_size(dir.file("out2/data.000")), 500000u);
+}
+
+TEST_F(CliSplitTest, ExistingPiecesNeedOverwrite) {
+    test::WriteBytes(dir.file("REPORT.DOC"), test::PatternBytes(3000));
+    test::WriteBytes(dir.file("REPORT.000"), {'o', 'l', 'd'});
+    const auto refused = cli({"split", "REPORT.DOC"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("REPORT.000"), std::string::npos);
+    EXPECT_EQ(fs::file_size(dir.file("REPORT.000")), 3u);
+
+    EXPECT_EQ(cli({"split", "REPORT.DOC", "--overwrite"}).exitCode, 0);
+    EXPECT_GT(fs::file_size(dir.file("REPORT.000")), 3000u);
+}
+
+TEST_F(CliSplitTest, RefusalsExitWith1) {
+    const auto missing = cli({"split", "nothing.here"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("[エラー] ファイルが開けません。"), std::string::npos);
+}
+
+TEST_F(CliSplitTest, InterruptCancelsAndKeepsThePieces) {
+    const std::string big = dir.file("BIG.BIN");
+    test::WriteBytes(big, {});
+    ASSERT_EQ(truncate(big.c_str(), 1500000000LL), 0);
+    auto running = test::StartProgram(ZOLVANE_CLI, {"split", "BIG.BIN", "--size", "100000000"},
+                                      dir.path().string());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(dir.file("BIG.000")) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(running.pid, SIGINT);
+    const auto result = running.wait();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos) << result.err;
+    EXPECT_TRUE(fs::exists(dir.file("BIG.000")));
+    EXPECT_FALSE(fs::exists(dir.file("BIG.014")));
+}
+
+}  // namespace
+}  // namespace zolvane

@@ -1,0 +1,43 @@
+// A drive that plays what tests need: no disk, a full disk, a given free size per query.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/Drives.h"
+
+namespace zolvane::test {
+
+class FakeDrives final : public platform::DriveQueries {
+public:
+    // Each query takes the next scripted answer; when the script runs out, `otherwise`.
+    // An empty answer means no disk in the drive.
+    std::deque<std::optional<std::int32_t>> script;
+    std::optional<std::int32_t> otherwise = 0x7fffffff;
+    std::string root = "/fake-drive";
+    int freeQueries = 0;
+    int readyQueries = 0;
+
+    std::string driveOf(const std::string&) override { return root; }
+    bool isReady(const std::string&) override {
+        ++readyQueries;
+        return next().has_value();
+    }
+    std::optional<std::int32_t> freeBytes(const std::string&) override {
+        ++freeQueries;
+        return next();
+    }
+
+private:
+    std::optional<std::int32_t> next() {
+        if (script.empty()) {
+            return otherwise;
+        }
+        auto answer = script.front();
+        script.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace zolvane::test
