@@ -65,4 +65,12 @@ int PadNumber(std::int32_t number, std::string& text, int width) {
     return 0;
 }
 
+std::string PiecePathOf(const std::string& memberPath, std::int32_t number) {
+    std::string digits;
+    PadNumber(number, digits, 3);
+    std::string path = memberPath;
+    ReplaceExtension(memberPath, digits, path);
+    return path;
+}
+
 }  // namespace zolvane

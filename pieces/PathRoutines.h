@@ -27,4 +27,9 @@ int FileIsPresent(const std::string& path);
 // empty text when it needs more than width characters.
 int PadNumber(std::int32_t number, std::string& text, int width);
 
+// The path of piece `number` of the set that `memberPath` belongs to, as a join finds it:
+// the extension replaced by the three-digit number, or memberPath itself when its name
+// cannot take an extension.
+std::string PiecePathOf(const std::string& memberPath, std::int32_t number);
+
 }  // namespace zolvane

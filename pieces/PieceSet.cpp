@@ -7,14 +7,6 @@
 namespace zolvane {
 namespace {
 
-std::string PiecePath(const std::string& selectedPath, std::int32_t number) {
-    std::string digits;
-    PadNumber(number, digits, 3);
-    std::string path = selectedPath;
-    ReplaceExtension(selectedPath, digits, path);
-    return path;
-}
-
 // Reads what a join reads of a piece: the header of 000, the number of a later one.
 void ReadPiece(PieceSetSurvey& survey, PieceReport& piece) {
     std::FILE* file = std::fopen(piece.path.c_str(), "rb");
@@ -84,11 +76,11 @@ void FollowJoin(PieceSetSurvey& survey) {
 
 PieceSetSurvey SurveyPieceSet(const std::string& selectedPath) {
     PieceSetSurvey survey;
-    survey.firstPiecePath = PiecePath(selectedPath, 0);
+    survey.firstPiecePath = PiecePathOf(selectedPath, 0);
     for (std::int32_t number = 0; number <= kLastPieceNumber; ++number) {
         PieceReport piece;
         piece.number = number;
-        piece.path = PiecePath(selectedPath, number);
+        piece.path = PiecePathOf(selectedPath, number);
         std::error_code error;
         if (!std::filesystem::is_regular_file(piece.path, error)) {
             continue;

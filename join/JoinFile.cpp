@@ -1,0 +1,279 @@
+// The join engine. Pieces are read in 30000-byte blocks through one buffer; after every
+// block that does not complete the file the engine lets its surroundings handle events
+// and asks whether the user has cancelled.
+#include "join/JoinFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "join/JoinMessages.h"
+#include "pieces/FileHelper.h"
+#include "pieces/PathRoutines.h"
+#include "pieces/PieceHeader.h"
+#include "pieces/RecordedName.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileIdentity.h"
+
+namespace zolvane {
+namespace {
+
+namespace msg = join_messages;
+
+class Joiner {
+public:
+    Joiner(const std::string& selected, const std::string& destination, JoinOperations& ops,
+           platform::DriveQueries& drives)
+        : selected_(selected), destination_(destination), ops_(ops), drives_(drives),
+          buffer_(BlockSize) {}
+
+    int run() {
+        drive_ = drives_.driveOf(selected_);
+        for (;; ++pieceNumber_) {
+            if (auto end = openPiece()) {
+                return *end;
+            }
+            if (pieceNumber_ == 0) {
+                if (auto end = startOutput()) {
+                    return *end;
+                }
+            }
+            if (auto end = checkNumber()) {
+                return *end;
+            }
+            if (auto end = copyPiece()) {
+                return *end;
+            }
+            closePiece();
+        }
+    }
+
+private:
+    using Outcome = std::optional<int>;  // set when the run has ended with that result
+
+    // The disk check, then the open, asking while the piece cannot be found.
+    Outcome openPiece() {
+        if (pieceNumber_ > kLastPieceNumber) {
+            return stop(msg::kPastLastPiece);
+        }
+        piecePath_ = PiecePathOf(selected_, pieceNumber_);
+        if (!drives_.isReady(drive_)) {
+            const MessageBoxSpec& prompt = pieceNumber_ == 0 ? msg::kInsertDisk : msg::kInsertNextDisk;
+            if (tell(prompt) == MessageReply::Cancel) {
+                return leave(-1);
+            }
+        }
+        while ((piece_ = std::fopen(piecePath_.c_str(), "rb")) == nullptr) {
+            if (tell(msg::kPieceNotFound) == MessageReply::Cancel) {
+                return leave(-1);
+            }
+        }
+        ops_.showPiece(piecePath_);
+        return std::nullopt;
+    }
+
+    Outcome startOutput() {
+        switch (ReadFirstHeader(piece_, header_)) {
+        case HeaderStatus::Ok:
+            break;
+        case HeaderStatus::BadMagic:
+            return stop(msg::kNotAPiece);
+        case HeaderStatus::NameTooLong:
+            return stop(msg::kNameTooLong);
+        case HeaderStatus::BadName:
+            return stop(msg::kBadName);
+        case HeaderStatus::Truncated:
+            return stop(msg::kBrokenHeader);
+        }
+        if (header_.OriginalSize < 0) {
+            return stop(msg::kBrokenHeader);
+        }
+        const auto name = OutputNameOf(header_.RecordedName);
+        if (!name) {
+            return stop(msg::kBadName);
+        }
+        outputPath_ = destination_ + *name;
+        if (outputIsAPiece()) {
+            return stop(msg::kOutputIsPiece);
+        }
+        if (!overwriteAll_ && FileIsPresent(outputPath_) != 0) {
+            switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName))) {
+            case OverwriteAnswer::OverwriteAll:
+                overwriteAll_ = true;
+                break;
+            case OverwriteAnswer::Cancel:
+                return leave(-1);
+            case OverwriteAnswer::Overwrite:
+                break;
+            }
+        }
+        if ((output_ = std::fopen(outputPath_.c_str(), "wb")) == nullptr) {
+            return stop(msg::kCannotCreateOutput);
+        }
+        ops_.showOutput(outputPath_);
+        return std::nullopt;
+    }
+
+    // Creating the output would empty a piece that is still to be read.
+    bool outputIsAPiece() const {
+        std::error_code error;
+        if (!std::filesystem::exists(outputPath_, error)) {
+            return false;
+        }
+        for (std::int32_t number = 0; number <= kLastPieceNumber; ++number) {
+            if (platform::SameFile(outputPath_, PiecePathOf(selected_, number))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The one check of the pieces' order: a renamed piece still carries its old number.
+    Outcome checkNumber() {
+        std::int32_t number = header_.PieceNumber;
+        if (pieceNumber_ != 0 && !ReadPieceNumber(piece_, number)) {
+            return stop(msg::kWrongNumber);
+        }
+        if (number != pieceNumber_) {
+            return stop(msg::kWrongNumber);
+        }
+        if (header_.OriginalSize == 0) {
+            return finish();  // an empty file is complete at once
+        }
+        return std::nullopt;
+    }
+
+    // Appends this piece's data; nothing when the piece is used up and another follows.
+    Outcome copyPiece() {
+        bool lastBlock = false;
+        for (;;) {
+            const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), piece_);
+            // A failing disk must not pass for the end of a piece: data would go missing.
+            if (got < buffer_.size() && std::ferror(piece_)) {
+                return stop(msg::kReadFailed);
+            }
+            if (got == 0) {
+                return std::nullopt;
+            }
+            lastBlock = got < buffer_.size();
+            total_ += static_cast<std::int64_t>(got);
+            if (std::fwrite(buffer_.data(), 1, got, output_) < got) {
+                return stop(msg::kWriteFailed);
+            }
+            if (total_ > header_.OriginalSize) {
+                return stop(msg::kTooMuchData);
+            }
+            if (total_ == header_.OriginalSize) {
+                return finish();
+            }
+            ops_.showProgress(static_cast<int>(static_cast<double>(total_) * 100.0 /
+                                               static_cast<double>(header_.OriginalSize)));
+            ops_.processEvents();
+            if (ops_.cancelRequested()) {
+                return stop(msg::kCancelled);
+            }
+            if (lastBlock) {
+                return std::nullopt;
+            }
+        }
+    }
+
+    Outcome finish() {
+        // All data must be on disk before the time is set, and a full disk must not pass
+        // for success.
+        if (std::fflush(output_) != 0) {
+            return stop(msg::kWriteFailed);
+        }
+        helper_.AttachStream(output_);
+        helper_.WriteTimestamp(header_.Timestamp);
+        ops_.showProgress(100);
+        ops_.processEvents();
+        closePiece();
+        const bool closed = std::fclose(output_) == 0;
+        output_ = nullptr;
+        if (!closed) {
+            return stop(msg::kWriteFailed);
+        }
+        if (header_.Attributes != -1) {
+            platform::ApplyAttributeWord(outputPath_, header_.Attributes);
+        }
+        if (header_.ArchiveFlag == 1) {
+            return extractArchive();
+        }
+        tell(msg::kFinished);
+        return leave(0);
+    }
+
+    Outcome extractArchive() {
+        if (!ops_.archiverReady()) {
+            return stop(msg::kNoArchiver);
+        }
+        const std::string command = "e -a1x1m0 \"" + outputPath_ + "\" \"" + destination_ + "\"*.*";
+        if (ops_.archiverBusy()) {
+            return stop(msg::kArchiverBusy);
+        }
+        const int result = ops_.runArchiver(command);
+        if (std::remove(outputPath_.c_str()) != 0) {
+            tell(msg::kCannotDeleteArchive);
+        }
+        if (result != 0) {
+            return stop(msg::kExtractionFailed);
+        }
+        tell(msg::kFinished);
+        return leave(0);
+    }
+
+    void closePiece() {
+        if (piece_ != nullptr) {
+            std::fclose(piece_);
+            piece_ = nullptr;
+        }
+    }
+
+    MessageReply tell(const MessageBoxSpec& box) {
+        return ops_.message(box.text, box.caption, box.icon, box.buttons);
+    }
+
+    int stop(const MessageBoxSpec& box) {
+        tell(box);
+        return leave(-1);
+    }
+
+    // A partial output stays where it is, without the recorded time and attributes.
+    int leave(int result) {
+        closePiece();
+        if (output_ != nullptr) {
+            std::fclose(output_);
+            output_ = nullptr;
+        }
+        ops_.release();
+        return result;
+    }
+
+    const std::string selected_;
+    const std::string destination_;
+    JoinOperations& ops_;
+    platform::DriveQueries& drives_;
+
+    std::string drive_;
+    std::int32_t pieceNumber_ = 0;
+    std::string piecePath_;
+    std::FILE* piece_ = nullptr;
+    PieceHeader header_;
+    std::string outputPath_;
+    std::FILE* output_ = nullptr;
+    FileHelper helper_;
+    bool overwriteAll_ = false;
+    std::int64_t total_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace
+
+int JoinFile(const std::string& selectedPath, const std::string& destinationFolder,
+             JoinOperations& ops, platform::DriveQueries& drives) {
+    return Joiner(selectedPath, destinationFolder, ops, drives).run();
+}
+
+}  // namespace zolvane

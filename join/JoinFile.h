@@ -1,0 +1,18 @@
+// The join engine: rebuilds a file from its numbered pieces.
+#pragma once
+
+#include <string>
+
+#include "join/JoinOperations.h"
+#include "platform/Drives.h"
+
+namespace zolvane {
+
+// Joins the set that selectedPath belongs to (any member, or any file of the same folder
+// and stem) into destinationFolder, which ends with the path separator. Every outcome is
+// told through ops.message. Returns 0 when the file was rebuilt (and, for an archive,
+// unpacked), -1 otherwise. The pieces are only read.
+int JoinFile(const std::string& selectedPath, const std::string& destinationFolder,
+             JoinOperations& ops, platform::DriveQueries& drives = platform::SystemDrives());
+
+}  // namespace zolvane

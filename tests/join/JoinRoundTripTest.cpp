@@ -1,0 +1,198 @@
+// Split then join: the file comes back byte for byte, with its time and read-only state.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <filesystem>
+
+#include "join/JoinFile.h"
+#include "split/DivideFile.h"
+#include "tests/join/FakeJoinOperations.h"
+#include "tests/split/FakeSplitOperations.h"
+#include "tests/support/FakeDrives.h"
+#include "tests/support/TempDir.h"
+
+namespace zolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+
+constexpr const char* kFinished = "結合が終了しました。";
+constexpr std::time_t kSourceTime = 992060721;  // 2001-06-09 13:25:21 in Tokyo
+
+class JoinRoundTripTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "Asia/Tokyo", 1);
+        tzset();
+        fs::create_directory(src.file("in"));
+        fs::create_directory(src.file("pieces"));
+    }
+
+    // Splits a pattern file of `size` bytes with the given choice into src/pieces.
+    void splitSource(std::size_t size, SizeChoice choice = SizeChoice::Free, std::int32_t piece = 1000,
+                     mode_t mode = 0644) {
+        for (const auto& entry : fs::directory_iterator(src.file("pieces"))) {
+            fs::remove(entry.path());
+        }
+        sourcePath = src.file("in/REPORT.DOC");
+        source = test::PatternBytes(size, static_cast<std::uint32_t>(size));
+        test::WriteBytes(sourcePath, source);
+        chmod(sourcePath.c_str(), mode);
+        const utimbuf times{kSourceTime, kSourceTime};
+        utime(sourcePath.c_str(), &times);
+        test::FakeSplitOperations splitOps;
+        splitOps.choice = choice;
+        splitOps.freeSize = piece;
+        ASSERT_EQ(DivideFile(sourcePath, src.file("pieces/REPORT.DOC"), splitOps, drives), 0);
+    }
+
+    int join(const std::string& selected) {
+        return JoinFile(selected, dest.path().string() + "/", ops, drives);
+    }
+
+    std::string output() const { return dest.file("REPORT.DOC"); }
+
+    test::TempDir src;
+    test::TempDir dest;
+    std::string sourcePath;
+    Bytes source;
+    test::FakeDrives drives;
+    test::FakeJoinOperations ops;
+};
+
+TEST_F(JoinRoundTripTest, SizesAroundBlockAndPieceEnds) {
+    for (const std::int32_t piece : {500, 1000, 30004 + 42, 65536}) {
+        for (const std::size_t size : {0u, 1u, 957u, 958u, 29999u, 30000u, 30001u, 60000u, 200000u}) {
+            splitSource(size, SizeChoice::Free, piece);
+            test::FakeJoinOperations local;
+            ASSERT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", local, drives), 0)
+                << piece << " " << size;
+            EXPECT_EQ(test::ReadBytes(output()), source) << piece << " " << size;
+            EXPECT_EQ(local.texts(), std::vector<std::string>{kFinished});
+            EXPECT_EQ(local.progress.back(), 100);
+            fs::remove(output());
+        }
+    }
+}
+
+TEST_F(JoinRoundTripTest, TimeAndReadOnlyComeBack) {
+    splitSource(5000, SizeChoice::Free, 2000, 0444);
+    ASSERT_EQ(join(src.file("pieces/REPORT.001")), 0);
+    struct stat info {};
+    ASSERT_EQ(stat(output().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, kSourceTime - 1) << "DOS time keeps even seconds";
+    EXPECT_EQ(info.st_mode & 0222, 0u) << "read-only";
+    EXPECT_EQ(test::ReadBytes(output()), source);
+}
+
+TEST_F(JoinRoundTripTest, AnyMemberOrTheSourceNameLeadsToPiece000) {
+    splitSource(3500);
+    ASSERT_EQ(join(src.file("pieces/REPORT.002")), 0);
+    EXPECT_EQ(ops.pieces, (std::vector<std::string>{src.file("pieces/REPORT.000"), src.file("pieces/REPORT.001"),
+                                                    src.file("pieces/REPORT.002"), src.file("pieces/REPORT.003")}));
+    EXPECT_EQ(ops.outputs, std::vector<std::string>{output()});
+
+    test::FakeJoinOperations byName;
+    byName.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    ASSERT_EQ(JoinFile(src.file("pieces/REPORT.DOC"), dest.path().string() + "/", byName, drives), 0);
+    EXPECT_EQ(test::ReadBytes(output()), source);
+}
+
+TEST_F(JoinRoundTripTest, FloppySizedPieces) {
+    splitSource(2 * 1457664 + 12345, SizeChoice::Floppy1440K);
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    EXPECT_EQ(test::ReadBytes(output()), source);
+}
+
+TEST_F(JoinRoundTripTest, ASetOnTwoDisks) {
+    splitSource(5000);
+    // Disk 1 holds 000 to 002; disk 2 holds the rest, under the same folder.
+    const std::string second = src.file("second-disk");
+    fs::create_directory(second);
+    for (const char* name : {"REPORT.003", "REPORT.004", "REPORT.005"}) {
+        fs::rename(src.file(std::string("pieces/") + name), second + "/" + name);
+    }
+    ops.replies = {MessageReply::Ok};
+    ops.onMessage = [&](const test::JoinMessage& shown) {
+        if (shown.caption == "警告") {
+            for (const auto& entry : fs::directory_iterator(src.file("pieces"))) {
+                fs::remove(entry.path());
+            }
+            for (const auto& entry : fs::directory_iterator(second)) {
+                fs::rename(entry.path(), src.file("pieces/" + entry.path().filename().string()));
+            }
+        }
+    };
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    ASSERT_EQ(ops.messages.size(), 2u);
+    EXPECT_EQ(ops.messages[0].text,
+              "次のディスクを入れてください。\n\nフロッピーディスクからでない場合、\n"
+              "ファイルが指定のフォルダに見つかりませんでした。");
+    EXPECT_EQ(ops.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(ops.messages[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(test::ReadBytes(output()), source);
+}
+
+TEST_F(JoinRoundTripTest, AnEmptyDriveAsksForADisk) {
+    splitSource(3000);
+    drives.script = {std::nullopt, 1, std::nullopt};
+    ops.replies = {MessageReply::Retry, MessageReply::Retry};
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    const std::vector<std::string> expected = {"フロッピーディスクを入れてください。",
+                                               "次のフロッピーディスクを入れてください。", kFinished};
+    EXPECT_EQ(ops.texts(), expected);
+    EXPECT_EQ(ops.messages[0].caption, "エラー");
+    EXPECT_EQ(ops.messages[0].buttons, MessageButtons::RetryCancel);
+    EXPECT_EQ(drives.readyQueries, 4) << "once per piece; Retry goes straight to the open";
+
+    test::FakeJoinOperations cancelled;
+    drives.script = {std::nullopt};
+    fs::remove(output());
+    EXPECT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", cancelled, drives), -1);
+    EXPECT_EQ(cancelled.messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(output()));
+}
+
+TEST_F(JoinRoundTripTest, ExistingOutputIsAskedAbout) {
+    splitSource(3000);
+    test::WriteBytes(output(), {'k', 'e', 'e', 'p'});
+    EXPECT_EQ(join(src.file("pieces/REPORT.000")), -1);
+    std::string recorded = sourcePath;
+    std::replace(recorded.begin(), recorded.end(), '/', '\\');
+    EXPECT_EQ(ops.overwriteQuestions, std::vector<std::string>{recorded});
+    EXPECT_TRUE(ops.messages.empty());
+    EXPECT_EQ(test::ReadBytes(output()), (Bytes{'k', 'e', 'e', 'p'}));
+
+    for (const OverwriteAnswer answer : {OverwriteAnswer::Overwrite, OverwriteAnswer::OverwriteAll}) {
+        test::FakeJoinOperations again;
+        again.overwriteAnswers = {answer};
+        EXPECT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", again, drives), 0);
+        EXPECT_EQ(test::ReadBytes(output()), source);
+    }
+}
+
+TEST_F(JoinRoundTripTest, CancelLeavesThePartialOutput) {
+    splitSource(200000, SizeChoice::Free, 100000);
+    ops.cancelAtRound = 2;
+    EXPECT_EQ(join(src.file("pieces/REPORT.000")), -1);
+    EXPECT_EQ(ops.texts(), std::vector<std::string>{"結合が中止されました。"});
+    EXPECT_EQ(ops.messages[0].caption, "メッセージ");
+    EXPECT_EQ(fs::file_size(output()), 60000u);
+}
+
+TEST_F(JoinRoundTripTest, ProgressIsTheTruncatedShareOfTheRecordedSize) {
+    splitSource(60000, SizeChoice::Free, 100000);
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    EXPECT_EQ(ops.progress, (std::vector<int>{50, 100}));
+
+    test::FakeJoinOperations thirds;
+    splitSource(90001, SizeChoice::Free, 200000);
+    fs::remove(output());
+    ASSERT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", thirds, drives), 0);
+    EXPECT_EQ(thirds.progress, (std::vector<int>{33, 66, 99, 100}));
+}
+
+}  // namespace
+}  // namespace zolvane
