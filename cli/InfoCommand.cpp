@@ -4,6 +4,7 @@
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "pieces/PieceSet.h"
+#include "pieces/RecordedName.h"
 #include "platform/FileAttributes.h"
 
 namespace zolvane::cli {
@@ -98,14 +99,17 @@ int RunInfo(const std::vector<std::string>& words) {
         return kExitFailed;
     }
     const PieceHeader& header = survey.header;
-    std::printf("記録名:   %s\n", header.RecordedName.c_str());
+    std::printf("記録名:   %s\n", RecordedNameAsText(header.RecordedName).c_str());
+    const auto outputName = OutputNameOf(header.RecordedName);
+    std::printf("結合名:   %s\n", outputName ? outputName->c_str() : "(使えない名前です)");
     std::printf("サイズ:   %d バイト\n", header.OriginalSize);
     std::printf("日時:     %s\n", DescribeTimestamp(header.Timestamp).c_str());
     std::printf("属性:     %s\n", DescribeAttributes(header.Attributes).c_str());
     std::printf("LZH書庫:  %s\n", header.ArchiveFlag == 1 ? "はい (結合後に展開)" : "いいえ");
     PrintPieces(survey);
-    std::printf("%s\n", survey.complete ? "結合できます。" : "結合できません。");
-    return survey.complete ? kExitDone : kExitFailed;
+    const bool joinable = survey.complete && outputName.has_value();
+    std::printf("%s\n", joinable ? "結合できます。" : "結合できません。");
+    return joinable ? kExitDone : kExitFailed;
 }
 
 }  // namespace zolvane::cli

@@ -5,6 +5,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/Packing.h"
 #include "cli/Terminal.h"
 #include "platform/Paths.h"
 #include "split/DivideFile.h"
@@ -86,13 +87,48 @@ std::string SplitDestination(const std::string* folder, const std::string& name)
 
 }  // namespace
 
+namespace {
+
+// Packs the named files into the archive, splits the archive with the archive mark and
+// deletes it afterwards, whatever the split's outcome.
+int SplitPacked(const Arguments& args, SizeSetting size, const std::string& archiveText) {
+    namespace fs = std::filesystem;
+    const fs::path archive = fs::absolute(archiveText).lexically_normal();
+    Terminal terminal(args.has("--overwrite"));
+    // The archive is deleted after the split: never take over a file that was there before.
+    std::error_code error;
+    if (fs::exists(archive, error)) {
+        terminal.message("同名のファイルが既にあります。\n" + archive.string() +
+                             "\n別の書庫名を指定してください。",
+                         "エラー", MessageIcon::Error, MessageButtons::Ok);
+        return kExitFailed;
+    }
+    ArchiverLibrary archiver;
+    if (!LoadArchiver(terminal, archiver)) {
+        return kExitFailed;
+    }
+    if (!PackFiles(terminal, archiver, archive.string(), args.positional, args.has("--recursive"),
+                   "UNLHA32.DLLが使用中です。\n分割を中止します。")) {
+        terminal.message("分割に失敗しました", "情報", MessageIcon::Information, MessageButtons::Ok);
+        return kExitFailed;
+    }
+    TerminalSplit ops(terminal, size, 1);
+    const int result = DivideFile(
+        archive.string(), SplitDestination(args.value("--dest"), archive.filename().string()), ops);
+    if (std::remove(archive.c_str()) != 0) {
+        terminal.message("作成したLZHファイルの削除に失敗しました。", "失敗",
+                         MessageIcon::Information, MessageButtons::Ok);
+    }
+    return result == 0 ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
 int RunSplit(const std::vector<std::string>& words) {
-    const Arguments args = ParseArguments(words, {"--size", "--dest"}, {"--overwrite"});
+    const Arguments args =
+        ParseArguments(words, {"--size", "--dest", "--pack"}, {"--overwrite", "--recursive"});
     if (!args.error.empty()) {
         return UsageError(args.error);
-    }
-    if (args.positional.size() != 1) {
-        return UsageError("分割するファイルを一つ指定してください");
     }
     SizeSetting size;
     if (const std::string* text = args.value("--size")) {
@@ -101,6 +137,18 @@ int RunSplit(const std::vector<std::string>& words) {
             return UsageError("分割サイズが正しくありません: " + *text);
         }
         size = *parsed;
+    }
+    if (const std::string* archive = args.value("--pack")) {
+        if (args.positional.empty()) {
+            return UsageError("圧縮するファイル名かマスクを指定してください");
+        }
+        return SplitPacked(args, size, *archive);
+    }
+    if (args.has("--recursive")) {
+        return UsageError("--recursive は --pack と共に指定してください");
+    }
+    if (args.positional.size() != 1) {
+        return UsageError("分割するファイルを一つ指定してください");
     }
     namespace fs = std::filesystem;
     const fs::path source = fs::absolute(args.positional.front()).lexically_normal();

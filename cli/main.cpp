@@ -15,6 +15,13 @@ constexpr const char* kUsage =
     "                         [--overwrite]\n"
     "      FILE を分割ファイル (NAME.000, NAME.001, ...) に分割します。\n"
     "      --size auto は DIR のドライブの空き容量ごとに分割し、満杯になると次のディスクを求めます。\n"
+    "  zolvane-cli split --pack ARCHIVE.lzh [--recursive] [split options] NAME_OR_MASK...\n"
+    "      ファイルを LZH 書庫に圧縮してから分割し、書庫を削除します。\n"
+    "  zolvane-cli join PIECE [--dest DIR] [--overwrite]\n"
+    "      PIECE の属する分割ファイルを結合します (既定の結合先は PIECE のフォルダ)。\n"
+    "      LZH 書庫として分割されていれば、結合先に展開します。\n"
+    "  zolvane-cli pack ARCHIVE.lzh [--recursive] NAME_OR_MASK...\n"
+    "      ファイル (またはマスク *.*, *.txt;*.doc など) を LZH 書庫に圧縮します。\n"
     "  zolvane-cli info PIECE\n"
     "      PIECE の属する分割ファイルの記録内容と、すべて揃っているかを表示します。\n"
     "\n"
@@ -43,6 +50,12 @@ int main(int argc, char** argv) {
     }
     if (command == "split") {
         return RunSplit(rest);
+    }
+    if (command == "join") {
+        return RunJoin(rest);
+    }
+    if (command == "pack") {
+        return RunPack(rest);
     }
     if (command == "info") {
         return RunInfo(rest);

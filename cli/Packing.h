@@ -1,0 +1,20 @@
+// Packing files into an LZH archive through the archiver library, from the terminal.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/Terminal.h"
+#include "jobs/ArchiverLibrary.h"
+
+namespace zolvane::cli {
+
+// One add command per name or mask, relative to the current folder, stopping at the first
+// failure (what was added stays in the archive). `busyText` is what a busy library says.
+bool PackFiles(Terminal& terminal, const ArchiverLibrary& archiver, const std::string& archive,
+               const std::vector<std::string>& items, bool recursive, const char* busyText);
+
+// Loads the library next to the program; says so on the terminal when it is missing.
+bool LoadArchiver(Terminal& terminal, ArchiverLibrary& archiver);
+
+}  // namespace zolvane::cli

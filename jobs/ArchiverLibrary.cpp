@@ -1,0 +1,42 @@
+#include "jobs/ArchiverLibrary.h"
+
+namespace zolvane {
+
+void ArchiverLibrary::Load(const std::vector<std::string>& folders) {
+    Release();
+    ArchiverModule = platform::LoadSharedLibrary("Unlha32", folders);
+    if (!ArchiverModule) {
+        return;
+    }
+    UnlhaGetRunningProc =
+        reinterpret_cast<UnlhaGetRunningFunction>(ArchiverModule->entry("UnlhaGetRunning"));
+    UnlhaProc = reinterpret_cast<UnlhaFunction>(ArchiverModule->entry("Unlha"));
+    ArchiverReady = UnlhaGetRunningProc != nullptr && UnlhaProc != nullptr;
+}
+
+void ArchiverLibrary::Release() {
+    ArchiverReady = false;
+    UnlhaGetRunningProc = nullptr;
+    UnlhaProc = nullptr;
+    ArchiverModule.reset();
+}
+
+bool ArchiverLibrary::busy() const {
+    return ArchiverReady && UnlhaGetRunningProc() == 1;
+}
+
+int ArchiverLibrary::run(const std::string& command, void* ownerWindow) const {
+    if (!ArchiverReady) {
+        return -1;
+    }
+    char output[kOutputSize] = {};
+    return UnlhaProc(ownerWindow, command.c_str(), output, kOutputSize);
+}
+
+std::string AddToArchiveCommand(const std::string& archivePath, const std::string& nameOrMask,
+                                bool recursive) {
+    return std::string(recursive ? "a -x1r1a1 " : "a -a1 ") + "\"" + archivePath + "\" \"" +
+           nameOrMask + "\"";
+}
+
+}  // namespace zolvane

@@ -1,0 +1,47 @@
+// The archiver library, loaded at run time when it is there. Without it everything else
+// works; packing and unpacking are simply not offered.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/SharedLibrary.h"
+
+namespace zolvane {
+
+class ArchiverLibrary {
+public:
+    using UnlhaFunction = int (*)(void* ownerWindow, const char* commandLine, char* output,
+                                  unsigned long outputSize);
+    using UnlhaGetRunningFunction = int (*)();
+
+    // The size of the report buffer every command gets; nobody reads the report.
+    static constexpr unsigned long kOutputSize = 1024;
+
+    ArchiverLibrary() = default;
+    ~ArchiverLibrary() { Release(); }
+    ArchiverLibrary(const ArchiverLibrary&) = delete;
+    ArchiverLibrary& operator=(const ArchiverLibrary&) = delete;
+
+    // Loads "Unlha32" from the first of `folders` that has it (by default the program's own
+    // folder), else from the system's search path. A missing library or entry is no error.
+    void Load(const std::vector<std::string>& folders = {platform::ExecutableFolder()});
+    void Release();
+
+    // 1 from the library's busy entry. False when it is not loaded.
+    bool busy() const;
+    // One command: 0 success, anything else failure (-1 when the library is not loaded).
+    int run(const std::string& command, void* ownerWindow = nullptr) const;
+
+    std::unique_ptr<platform::SharedLibrary> ArchiverModule;
+    UnlhaGetRunningFunction UnlhaGetRunningProc = nullptr;
+    UnlhaFunction UnlhaProc = nullptr;
+    bool ArchiverReady = false;
+};
+
+// The command that adds one file, or every file matching a mask, to an archive.
+std::string AddToArchiveCommand(const std::string& archivePath, const std::string& nameOrMask,
+                                bool recursive);
+
+}  // namespace zolvane

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/PieceBuilder.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace zolvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliJoinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source = test::PatternBytes(3000000);
+        test::WriteBytes(dir.file("REPORT.DOC"), source);
+        fs::create_directory(dir.file("pieces"));
+        ASSERT_EQ(cli({"split", "REPORT.DOC", "--dest", "pieces"}).exitCode, 0);
+    }
+
+    test::ProgramResult cli(const std::vector<std::string>& args) {
+        return test::RunProgram(ZOLVANE_CLI, args, dir.path().string());
+    }
+
+    test::TempDir dir;
+    test::Bytes source;
+};
+
+TEST_F(CliJoinTest, JoinsIntoThePiecesFolderByDefault) {
+    const auto result = cli({"join", "pieces/REPORT.001"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("[メッセージ] 結合が終了しました。"), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(dir.file("pieces/REPORT.DOC")), source);
+}
+
+TEST_F(CliJoinTest, DestinationAndOverwrite) {
+    fs::create_directory(dir.file("out"));
+    test::WriteBytes(dir.file("out/REPORT.DOC"), {1});
+    const auto refused = cli({"join", "pieces/REPORT.000", "--dest", "out"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(fs::file_size(dir.file("out/REPORT.DOC")), 1u);
+
+    EXPECT_EQ(cli({"join", "pieces/REPORT.000", "--dest", "out/", "--overwrite"}).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir.file("out/REPORT.DOC")), source);
+}
+
+TEST_F(CliJoinTest, AMissingPieceCannotBeWaitedForWithoutATerminal) {
+    fs::remove(dir.file("pieces/REPORT.001"));
+    fs::create_directory(dir.file("out"));
+    const auto result = cli({"join", "pieces/REPORT.000", "--dest", "out"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("[警告] 次のディスクを入れてください。"), std::string::npos) << result.err;
+    EXPECT_EQ(cli({"info", "pieces/REPORT.000"}).exitCode, 1);
+}
+
+TEST_F(CliJoinTest, InfoShowsTheNameTheJoinWillWrite) {
+    test::FirstPiece piece;
+    piece.name = "C:\\\x95\x5c.txt";  // 表.txt in code page 932
+    piece.originalSize = 1;
+    piece.data = {1};
+    test::WriteBytes(dir.file("SJIS.000"), test::FirstPieceBytes(piece));
+    const auto info = cli({"info", "SJIS.000"});
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_NE(info.out.find("結合名:   表.txt"), std::string::npos) << info.out;
+
+    piece.name = "C:\\x\\..";
+    test::WriteBytes(dir.file("BAD.000"), test::FirstPieceBytes(piece));
+    EXPECT_EQ(cli({"info", "BAD.000"}).exitCode, 1);
+    EXPECT_EQ(cli({"join", "BAD.000"}).exitCode, 1);
+}
+
+TEST_F(CliJoinTest, InterruptCancelsAndKeepsThePartialOutput) {
+    const std::string big = dir.file("BIG.BIN");
+    test::WriteBytes(big, {});
+    ASSERT_EQ(truncate(big.c_str(), 300000000LL), 0);
+    ASSERT_EQ(cli({"split", "BIG.BIN", "--size", "1000000000", "--dest", "pieces"}).exitCode, 0);
+    fs::remove(big);
+    auto running = test::StartProgram(ZOLVANE_CLI, {"join", "pieces/BIG.000", "--dest", "."},
+                                      dir.path().string());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(big) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(running.pid, SIGINT);
+    const auto result = running.wait();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos) << result.err;
+    EXPECT_TRUE(fs::exists(big));
+    EXPECT_LT(fs::file_size(big), 300000000u);
+}
+
+}  // namespace
+}  // namespace zolvane
