@@ -15,6 +15,7 @@
 #include "pieces/RecordedName.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIdentity.h"
+#include "platform/Streams.h"
 
 namespace zolvane {
 namespace {
@@ -148,17 +149,18 @@ private:
     Outcome copyPiece() {
         bool lastBlock = false;
         for (;;) {
-            const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), piece_);
+            const platform::BlockCopy copy =
+                platform::CopyBlock(piece_, output_, buffer_.size(), buffer_.data());
             // A failing disk must not pass for the end of a piece: data would go missing.
-            if (got < buffer_.size() && std::ferror(piece_)) {
+            if (copy.readFailed) {
                 return stop(msg::kReadFailed);
             }
-            if (got == 0) {
+            if (copy.read == 0) {
                 return std::nullopt;
             }
-            lastBlock = got < buffer_.size();
-            total_ += static_cast<std::int64_t>(got);
-            if (std::fwrite(buffer_.data(), 1, got, output_) < got) {
+            lastBlock = copy.read < buffer_.size();
+            total_ += static_cast<std::int64_t>(copy.read);
+            if (copy.written < copy.read) {
                 return stop(msg::kWriteFailed);
             }
             if (total_ > header_.OriginalSize) {
@@ -182,7 +184,7 @@ private:
     Outcome finish() {
         // All data must be on disk before the time is set, and a full disk must not pass
         // for success.
-        if (std::fflush(output_) != 0) {
+        if (std::fflush(output_) != 0 || std::ferror(output_) != 0) {
             return stop(msg::kWriteFailed);
         }
         helper_.AttachStream(output_);

@@ -15,6 +15,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/FileIdentity.h"
 #include "platform/Paths.h"
+#include "platform/Streams.h"
 #include "split/SplitMessages.h"
 
 namespace zolvane {
@@ -243,13 +244,13 @@ private:
             const std::int64_t asked = lastOfPiece ? budget - (blockEnd - BlockSize) : BlockSize;
             // Never read past the size the header records, so the set always joins.
             const std::int64_t wanted = std::min(asked, header_.OriginalSize - consumed_);
-            const std::size_t got =
-                std::fread(buffer_.data(), 1, static_cast<std::size_t>(wanted), sourceStream_);
-            consumed_ += static_cast<std::int64_t>(got);
-            if (static_cast<std::int64_t>(got) < wanted) {
+            const platform::BlockCopy copy = platform::CopyBlock(
+                sourceStream_, piece_, static_cast<std::size_t>(wanted), buffer_.data());
+            consumed_ += static_cast<std::int64_t>(copy.read);
+            if (static_cast<std::int64_t>(copy.read) < wanted) {
                 return stop(msg::kReadError);
             }
-            if (got > 0 && std::fwrite(buffer_.data(), 1, got, piece_) < got) {
+            if (copy.written < copy.read) {
                 return stop(msg::kWriteError);
             }
             if (wanted < asked) {
@@ -259,7 +260,7 @@ private:
             if (ops_.cancelRequested()) {
                 return stop(msg::kCancelled);
             }
-            totalCopied_ += static_cast<std::int64_t>(got);
+            totalCopied_ += static_cast<std::int64_t>(copy.read);
             ops_.showProgress(static_cast<int>(totalCopied_ * 100 / header_.OriginalSize));
             if (lastOfPiece) {
                 return std::nullopt;
@@ -283,9 +284,12 @@ private:
         if (piece_ == nullptr) {
             return true;
         }
+        // A write that failed earlier (even of buffered header bytes) leaves the error
+        // mark on the stream; a failing close may be the first sign of a full disk.
+        const bool failedBefore = std::ferror(piece_) != 0;
         const bool closed = std::fclose(piece_) == 0;
         piece_ = nullptr;
-        return closed;
+        return closed && !failedBefore;
     }
 
     void closeFiles() {

@@ -1,0 +1,89 @@
+#include "platform/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "tests/support/Mount.h"
+#include "tests/support/TempDir.h"
+
+namespace zolvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+
+// Copies `source` to `target` the way the engines do: a few buffered bytes around blocks.
+Bytes CopyInBlocks(const std::string& source, const std::string& target, std::size_t block) {
+    std::FILE* in = std::fopen(source.c_str(), "rb");
+    std::FILE* out = std::fopen(target.c_str(), "wb");
+    std::vector<std::uint8_t> buffer(block);
+    std::fputs("HEAD", out);
+    const int first = std::fgetc(in);  // leaves stdio's read-ahead behind the position
+    std::fputc(first, out);
+    for (;;) {
+        const BlockCopy copy = CopyBlock(in, out, block, buffer.data());
+        EXPECT_FALSE(copy.readFailed);
+        EXPECT_EQ(copy.written, copy.read);
+        if (copy.read < block) {
+            break;
+        }
+    }
+    EXPECT_EQ(TellStream(in), static_cast<std::int64_t>(fs::file_size(source)));
+    std::fputs("TAIL", out);
+    std::fclose(in);
+    std::fclose(out);
+    return test::ReadBytes(target);
+}
+
+TEST(CopyBlock, KeepsOrderAndPositionsLikeFreadAndFwrite) {
+    test::TempDir dir;
+    for (const std::size_t size : {0u, 1u, 29999u, 30000u, 30001u, 1000000u}) {
+        const Bytes data = test::PatternBytes(size + 1);
+        test::WriteBytes(dir.file("in"), data);
+        Bytes expected = {'H', 'E', 'A', 'D'};
+        expected.insert(expected.end(), data.begin(), data.end());
+        expected.insert(expected.end(), {'T', 'A', 'I', 'L'});
+        EXPECT_EQ(CopyInBlocks(dir.file("in"), dir.file("out"), 30000), expected) << size;
+    }
+}
+
+TEST(CopyBlock, AFullDiskShowsAsAShortWrite) {
+    if (!test::CanMount()) {
+        GTEST_SKIP() << "needs root to mount a tmpfs";
+    }
+    test::TempDir dir;
+    fs::create_directory(dir.file("disk"));
+    test::TmpfsMount disk(dir.file("disk"), 256 * 1024);
+    if (!disk.ok()) {
+        GTEST_SKIP() << "mounting a tmpfs failed";
+    }
+    // Source and target on the same small disk, so the copy stays in the kernel.
+    const std::string source = dir.file("disk/in");
+    test::WriteBytes(source, test::PatternBytes(150000));
+    std::FILE* in = std::fopen(source.c_str(), "rb");
+    std::FILE* out = std::fopen(dir.file("disk/out").c_str(), "wb");
+    std::vector<std::uint8_t> buffer(150000);
+    const BlockCopy copy = CopyBlock(in, out, 150000, buffer.data());
+    EXPECT_EQ(copy.read, 150000u);
+    EXPECT_LT(copy.written, copy.read);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+TEST(CopyBlock, AnUnreadableInputIsAReadFailure) {
+    test::TempDir dir;
+    std::FILE* in = std::fopen(dir.path().c_str(), "rb");  // a folder opens, but cannot be read
+    ASSERT_NE(in, nullptr);
+    std::FILE* out = std::fopen(dir.file("out").c_str(), "wb");
+    std::vector<std::uint8_t> buffer(100);
+    const BlockCopy copy = CopyBlock(in, out, 100, buffer.data());
+    EXPECT_EQ(copy.read, 0u);
+    EXPECT_TRUE(copy.readFailed);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+}  // namespace
+}  // namespace zolvane::platform
