@@ -115,7 +115,7 @@ TEST_F(JoinRoundTripTest, ASetOnTwoDisks) {
         fs::rename(src.file(std::string("pieces/") + name), second + "/" + name);
     }
     ops.replies = {MessageReply::Ok};
-    ops.onMessage = [&](const test::JoinMessage& shown) {
+    ops.onMessage = [&](const test::ShownMessage& shown) {
         if (shown.caption == "警告") {
             for (const auto& entry : fs::directory_iterator(src.file("pieces"))) {
                 fs::remove(entry.path());
