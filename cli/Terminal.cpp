@@ -56,11 +56,11 @@ MessageReply Terminal::message(const std::string& text, const std::string& capti
 OverwriteAnswer Terminal::askOverwrite(const std::string& name) {
     clearProgress();
     std::fprintf(stderr, "[警告] 同名のファイル\n    %s\n    が存在します。\n", name.c_str());
+    if (overwriteAll_) {
+        std::fputs("    → 以降すべて上書き (--overwrite)\n", stderr);
+        return OverwriteAnswer::OverwriteAll;
+    }
     if (!interactive_) {
-        if (overwriteAll_) {
-            std::fputs("    → 以降すべて上書き (--overwrite)\n", stderr);
-            return OverwriteAnswer::OverwriteAll;
-        }
         std::fputs("    → キャンセル (上書きするには --overwrite を指定してください)\n", stderr);
         return OverwriteAnswer::Cancel;
     }

@@ -11,7 +11,7 @@ namespace zolvane::cli {
 
 class Terminal {
 public:
-    // overwriteAll answers the overwrite question when nobody can be asked.
+    // overwriteAll answers every overwrite question with "overwrite all" (--overwrite).
     explicit Terminal(bool overwriteAll);
     ~Terminal();
     Terminal(const Terminal&) = delete;
