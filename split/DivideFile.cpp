@@ -87,7 +87,8 @@ private:
     using Outcome = std::optional<int>;  // set when the run has ended with that result
 
     Outcome start() {
-        automatic_ = ops_.sizeChoice() == SizeChoice::Automatic;
+        choice_ = ops_.sizeChoice();
+        automatic_ = choice_ == SizeChoice::Automatic;
         if (automatic_) {
             drive_ = drives_.driveOf(destination_);
         }
@@ -138,7 +139,7 @@ private:
     }
 
     Outcome fixSize() {
-        pieceSize_ = FixedPieceSize(ops_.sizeChoice(), ops_);
+        pieceSize_ = FixedPieceSize(choice_, ops_);
         if (pieceSize_ <= header_.firstHeaderBytes()) {
             return stop(msg::kPieceSizeTooSmall);
         }
@@ -324,6 +325,7 @@ private:
     std::FILE* piece_ = nullptr;
     FileHelper helper_;
     PieceHeader header_;
+    SizeChoice choice_ = SizeChoice::Floppy1440K;
     bool automatic_ = false;
     std::string drive_;
     std::int32_t pieceNumber_ = 0;
