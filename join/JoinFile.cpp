@@ -148,9 +148,9 @@ private:
     // Appends this piece's data; nothing when the piece is used up and another follows.
     Outcome copyPiece() {
         bool lastBlock = false;
+        copier_.emplace(piece_, output_, buffer_.data());
         for (;;) {
-            const platform::BlockCopy copy =
-                platform::CopyBlock(piece_, output_, buffer_.size(), buffer_.data());
+            const platform::BlockCopy copy = copier_->copy(buffer_.size());
             // A failing disk must not pass for the end of a piece: data would go missing.
             if (copy.readFailed) {
                 return stop(msg::kReadFailed);
@@ -184,6 +184,7 @@ private:
     Outcome finish() {
         // All data must be on disk before the time is set, and a full disk must not pass
         // for success.
+        copier_.reset();
         if (std::fflush(output_) != 0 || std::ferror(output_) != 0) {
             return stop(msg::kWriteFailed);
         }
@@ -227,6 +228,7 @@ private:
     }
 
     void closePiece() {
+        copier_.reset();
         if (piece_ != nullptr) {
             std::fclose(piece_);
             piece_ = nullptr;
@@ -269,6 +271,7 @@ private:
     bool overwriteAll_ = false;
     std::int64_t total_ = 0;
     std::vector<std::uint8_t> buffer_;
+    std::optional<platform::BlockCopier> copier_;  // owns both positions while a piece is read
 };
 
 }  // namespace

@@ -19,10 +19,31 @@ struct BlockCopy {
     bool readFailed = false;  // the input could not be read (not merely ended)
 };
 
-// Moves up to `count` bytes from the input stream's position to the output stream's, with
-// the outcome of an fread followed by an fwrite of what was read; both positions move on.
-// Where the system can copy between the files itself the bytes do not pass through this
-// process; otherwise they go through `buffer`, which holds at least `count` bytes.
-BlockCopy CopyBlock(std::FILE* in, std::FILE* out, std::size_t count, std::uint8_t* buffer);
+// Moves data from one stream's position to another's, block by block, with the outcome
+// of an fread followed by an fwrite of what was read. Where the system can copy between
+// the files itself the bytes do not pass through this process; otherwise they go through
+// the caller's buffer. While a copier lives it owns both positions: use the streams for
+// nothing else until it is destroyed, which leaves both where the copying reached.
+class BlockCopier {
+public:
+    // `buffer` holds at least as many bytes as any one copy asks for.
+    BlockCopier(std::FILE* in, std::FILE* out, std::uint8_t* buffer);
+    ~BlockCopier();
+    BlockCopier(const BlockCopier&) = delete;
+    BlockCopier& operator=(const BlockCopier&) = delete;
+
+    BlockCopy copy(std::size_t count);
+
+private:
+    BlockCopy copyThroughBuffer(std::size_t count);
+    void handBackToStreams();
+
+    std::FILE* in_;
+    std::FILE* out_;
+    std::uint8_t* buffer_;
+    std::int64_t inOffset_ = -1;
+    std::int64_t outOffset_ = -1;
+    bool inKernel_ = false;
+};
 
 }  // namespace zolvane::platform

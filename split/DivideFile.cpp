@@ -238,6 +238,7 @@ private:
     // Copies this piece's data budget; nothing when the piece is full and another follows.
     Outcome copyPiece() {
         const std::int64_t budget = pieceSize_ - headerBytes();
+        copier_.emplace(sourceStream_, piece_, buffer_.data());
         std::int64_t blockEnd = 0;
         for (;;) {
             blockEnd += BlockSize;
@@ -245,8 +246,7 @@ private:
             const std::int64_t asked = lastOfPiece ? budget - (blockEnd - BlockSize) : BlockSize;
             // Never read past the size the header records, so the set always joins.
             const std::int64_t wanted = std::min(asked, header_.OriginalSize - consumed_);
-            const platform::BlockCopy copy = platform::CopyBlock(
-                sourceStream_, piece_, static_cast<std::size_t>(wanted), buffer_.data());
+            const platform::BlockCopy copy = copier_->copy(static_cast<std::size_t>(wanted));
             consumed_ += static_cast<std::int64_t>(copy.read);
             if (static_cast<std::int64_t>(copy.read) < wanted) {
                 return stop(msg::kReadError);
@@ -282,6 +282,7 @@ private:
     }
 
     bool closePiece() {
+        copier_.reset();
         if (piece_ == nullptr) {
             return true;
         }
@@ -335,6 +336,7 @@ private:
     std::int64_t totalCopied_ = 0;  // data bytes in complete blocks, for the progress figure
     std::int64_t consumed_ = 0;     // every byte read from the source
     std::vector<std::uint8_t> buffer_;
+    std::optional<platform::BlockCopier> copier_;  // owns both positions while a piece fills
 };
 
 }  // namespace

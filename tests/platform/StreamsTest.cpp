@@ -22,12 +22,15 @@ Bytes CopyInBlocks(const std::string& source, const std::string& target, std::si
     std::fputs("HEAD", out);
     const int first = std::fgetc(in);  // leaves stdio's read-ahead behind the position
     std::fputc(first, out);
-    for (;;) {
-        const BlockCopy copy = CopyBlock(in, out, block, buffer.data());
-        EXPECT_FALSE(copy.readFailed);
-        EXPECT_EQ(copy.written, copy.read);
-        if (copy.read < block) {
-            break;
+    {
+        BlockCopier copier(in, out, buffer.data());
+        for (;;) {
+            const BlockCopy copy = copier.copy(block);
+            EXPECT_FALSE(copy.readFailed);
+            EXPECT_EQ(copy.written, copy.read);
+            if (copy.read < block) {
+                break;
+            }
         }
     }
     EXPECT_EQ(TellStream(in), static_cast<std::int64_t>(fs::file_size(source)));
@@ -37,7 +40,7 @@ Bytes CopyInBlocks(const std::string& source, const std::string& target, std::si
     return test::ReadBytes(target);
 }
 
-TEST(CopyBlock, KeepsOrderAndPositionsLikeFreadAndFwrite) {
+TEST(BlockCopier, KeepsOrderAndPositionsLikeFreadAndFwrite) {
     test::TempDir dir;
     for (const std::size_t size : {0u, 1u, 29999u, 30000u, 30001u, 1000000u}) {
         const Bytes data = test::PatternBytes(size + 1);
@@ -49,7 +52,7 @@ TEST(CopyBlock, KeepsOrderAndPositionsLikeFreadAndFwrite) {
     }
 }
 
-TEST(CopyBlock, AFullDiskShowsAsAShortWrite) {
+TEST(BlockCopier, AFullDiskShowsAsAShortWrite) {
     if (!test::CanMount()) {
         GTEST_SKIP() << "needs root to mount a tmpfs";
     }
@@ -65,20 +68,20 @@ TEST(CopyBlock, AFullDiskShowsAsAShortWrite) {
     std::FILE* in = std::fopen(source.c_str(), "rb");
     std::FILE* out = std::fopen(dir.file("disk/out").c_str(), "wb");
     std::vector<std::uint8_t> buffer(150000);
-    const BlockCopy copy = CopyBlock(in, out, 150000, buffer.data());
+    const BlockCopy copy = BlockCopier(in, out, buffer.data()).copy(150000);
     EXPECT_EQ(copy.read, 150000u);
     EXPECT_LT(copy.written, copy.read);
     std::fclose(in);
     std::fclose(out);
 }
 
-TEST(CopyBlock, AnUnreadableInputIsAReadFailure) {
+TEST(BlockCopier, AnUnreadableInputIsAReadFailure) {
     test::TempDir dir;
     std::FILE* in = std::fopen(dir.path().c_str(), "rb");  // a folder opens, but cannot be read
     ASSERT_NE(in, nullptr);
     std::FILE* out = std::fopen(dir.file("out").c_str(), "wb");
     std::vector<std::uint8_t> buffer(100);
-    const BlockCopy copy = CopyBlock(in, out, 100, buffer.data());
+    const BlockCopy copy = BlockCopier(in, out, buffer.data()).copy(100);
     EXPECT_EQ(copy.read, 0u);
     EXPECT_TRUE(copy.readFailed);
     std::fclose(in);
