@@ -3,6 +3,7 @@
 // and asks whether the user has cancelled.
 #include "join/JoinFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -148,7 +149,8 @@ private:
     // Appends this piece's data; nothing when the piece is used up and another follows.
     Outcome copyPiece() {
         bool lastBlock = false;
-        copier_.emplace(piece_, output_, buffer_.data());
+        copier_.emplace(piece_, output_, buffer_.data(),
+                        std::min(pieceDataLeft(), header_.OriginalSize - total_));
         for (;;) {
             const platform::BlockCopy copy = copier_->copy(buffer_.size());
             // A failing disk must not pass for the end of a piece: data would go missing.
@@ -179,6 +181,14 @@ private:
                 return std::nullopt;
             }
         }
+    }
+
+    std::int64_t pieceDataLeft() {
+        FileHelper piece;
+        piece.AttachStream(piece_);
+        const std::int64_t size = piece.MeasureSize();
+        const std::int64_t position = platform::TellStream(piece_);
+        return size < 0 || position < 0 ? 0 : size - position;
     }
 
     Outcome finish() {

@@ -21,13 +21,17 @@ struct BlockCopy {
 
 // Moves data from one stream's position to another's, block by block, with the outcome
 // of an fread followed by an fwrite of what was read. Where the system can copy between
-// the files itself the bytes do not pass through this process; otherwise they go through
-// the caller's buffer. While a copier lives it owns both positions: use the streams for
-// nothing else until it is destroyed, which leaves both where the copying reached.
+// the files itself the bytes do not pass through this process, and the bytes the caller is
+// certain to ask for are moved in large runs ahead of its asks; whatever was moved ahead but
+// never asked for (after a cancel, say) is taken off the output's end again, so the files
+// end up exactly as block-by-block copying leaves them. Otherwise the bytes go through the
+// caller's buffer. While a copier lives it owns both positions: use the streams for nothing
+// else until it is destroyed, which leaves both where the asks reached.
 class BlockCopier {
 public:
-    // `buffer` holds at least as many bytes as any one copy asks for.
-    BlockCopier(std::FILE* in, std::FILE* out, std::uint8_t* buffer);
+    // `buffer` holds at least as many bytes as any one copy asks for; `certain` is how many
+    // bytes the caller will ask for in all unless it stops early.
+    BlockCopier(std::FILE* in, std::FILE* out, std::uint8_t* buffer, std::int64_t certain);
     ~BlockCopier();
     BlockCopier(const BlockCopier&) = delete;
     BlockCopier& operator=(const BlockCopier&) = delete;
@@ -35,15 +39,20 @@ public:
     BlockCopy copy(std::size_t count);
 
 private:
+    std::size_t copyInKernel(std::size_t count, bool& failed);
+    void copyAhead();
     BlockCopy copyThroughBuffer(std::size_t count);
     void handBackToStreams();
 
     std::FILE* in_;
     std::FILE* out_;
     std::uint8_t* buffer_;
-    std::int64_t inOffset_ = -1;
-    std::int64_t outOffset_ = -1;
     bool inKernel_ = false;
+    std::int64_t inOffset_ = -1;   // where the asks have reached
+    std::int64_t outOffset_ = -1;
+    std::int64_t ahead_ = 0;       // bytes moved beyond the asks
+    std::int64_t certainLeft_ = 0; // bytes still certain to be asked for, ahead_ included
+    bool outputAtEnd_ = false;     // only then may bytes moved ahead be taken off again
 };
 
 }  // namespace zolvane::platform

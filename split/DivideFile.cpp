@@ -238,7 +238,8 @@ private:
     // Copies this piece's data budget; nothing when the piece is full and another follows.
     Outcome copyPiece() {
         const std::int64_t budget = pieceSize_ - headerBytes();
-        copier_.emplace(sourceStream_, piece_, buffer_.data());
+        copier_.emplace(sourceStream_, piece_, buffer_.data(),
+                        std::min(budget, header_.OriginalSize - consumed_));
         std::int64_t blockEnd = 0;
         for (;;) {
             blockEnd += BlockSize;

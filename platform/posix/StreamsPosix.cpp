@@ -1,11 +1,20 @@
 #include "platform/Streams.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace zolvane::platform {
+namespace {
+
+// Runs of this size keep the number of system calls low without holding much back from a
+// cancel: what was moved ahead is cut off again anyway.
+constexpr std::int64_t kAheadRun = 4 << 20;
+
+}  // namespace
 
 std::int64_t TellStream(std::FILE* stream) {
     return static_cast<std::int64_t>(ftello(stream));
@@ -17,14 +26,17 @@ bool SeekStream(std::FILE* stream, std::int64_t offset, int whence) {
 
 // copy_file_range works on the descriptors at offsets of our own, so the streams are
 // brought in step once here and moved on once at the end, not at every block.
-BlockCopier::BlockCopier(std::FILE* in, std::FILE* out, std::uint8_t* buffer)
-    : in_(in), out_(out), buffer_(buffer) {
+BlockCopier::BlockCopier(std::FILE* in, std::FILE* out, std::uint8_t* buffer, std::int64_t certain)
+    : in_(in), out_(out), buffer_(buffer), certainLeft_(certain) {
     if (std::fflush(out_) != 0) {
         return;  // the buffered path will meet the failure again and report it
     }
     inOffset_ = TellStream(in_);
     outOffset_ = TellStream(out_);
     inKernel_ = inOffset_ >= 0 && outOffset_ >= 0;
+    struct stat info {};
+    outputAtEnd_ = inKernel_ && fstat(fileno(out_), &info) == 0 && S_ISREG(info.st_mode) &&
+                   info.st_size == outOffset_;
 }
 
 BlockCopier::~BlockCopier() {
@@ -32,11 +44,16 @@ BlockCopier::~BlockCopier() {
 }
 
 void BlockCopier::handBackToStreams() {
-    if (inKernel_) {
-        inKernel_ = false;
-        SeekStream(in_, inOffset_, SEEK_SET);
-        SeekStream(out_, outOffset_, SEEK_SET);
+    if (!inKernel_) {
+        return;
     }
+    inKernel_ = false;
+    if (ahead_ > 0) {
+        ftruncate(fileno(out_), static_cast<off_t>(outOffset_));
+        ahead_ = 0;
+    }
+    SeekStream(in_, inOffset_, SEEK_SET);
+    SeekStream(out_, outOffset_, SEEK_SET);
 }
 
 BlockCopy BlockCopier::copyThroughBuffer(std::size_t count) {
@@ -49,32 +66,69 @@ BlockCopy BlockCopier::copyThroughBuffer(std::size_t count) {
     return copy;
 }
 
+// Moves up to `count` bytes at the positions reached so far (asks plus what is ahead).
+std::size_t BlockCopier::copyInKernel(std::size_t count, bool& failed) {
+    std::size_t done = 0;
+    failed = false;
+    while (done < count) {
+        off_t inOffset = static_cast<off_t>(inOffset_ + ahead_);
+        off_t outOffset = static_cast<off_t>(outOffset_ + ahead_);
+        const ssize_t moved = copy_file_range(fileno(in_), &inOffset, fileno(out_), &outOffset,
+                                              count - done, 0);
+        if (moved < 0 && errno == EINTR) {
+            continue;
+        }
+        if (moved <= 0) {
+            failed = moved < 0;
+            break;
+        }
+        ahead_ += moved;
+        done += static_cast<std::size_t>(moved);
+    }
+    return done;
+}
+
+void BlockCopier::copyAhead() {
+    const std::int64_t run = std::min(kAheadRun, certainLeft_ - ahead_);
+    if (run > 0 && outputAtEnd_) {
+        bool failed = false;
+        copyInKernel(static_cast<std::size_t>(run), failed);
+        if (failed) {
+            certainLeft_ = ahead_;  // leave the rest, and its error, to the asks
+        }
+    }
+}
+
 // Whatever the kernel copy cannot do (another file system, an error) is left to the
 // buffered path, which then tells exactly what failed.
 BlockCopy BlockCopier::copy(std::size_t count) {
     if (!inKernel_) {
         return copyThroughBuffer(count);
     }
-    std::size_t done = 0;
-    while (done < count) {
-        off_t inOffset = static_cast<off_t>(inOffset_);
-        off_t outOffset = static_cast<off_t>(outOffset_);
-        const ssize_t moved =
-            copy_file_range(fileno(in_), &inOffset, fileno(out_), &outOffset, count - done, 0);
-        if (moved < 0 && errno == EINTR) {
-            continue;
-        }
-        if (moved < 0) {
-            handBackToStreams();
-            const BlockCopy rest = copyThroughBuffer(count - done);
-            return {done + rest.read, done + rest.written, rest.readFailed};
-        }
-        if (moved == 0) {
-            break;  // the input has ended
-        }
-        inOffset_ += moved;
-        outOffset_ += moved;
-        done += static_cast<std::size_t>(moved);
+    const auto asked = static_cast<std::int64_t>(count);
+    if (ahead_ < asked) {
+        copyAhead();
+    }
+    const std::int64_t fromAhead = std::min(asked, ahead_);
+    inOffset_ += fromAhead;
+    outOffset_ += fromAhead;
+    ahead_ -= fromAhead;
+    certainLeft_ -= fromAhead;
+    std::size_t done = static_cast<std::size_t>(fromAhead);
+    if (done == count) {
+        return {done, done, false};
+    }
+    bool failed = false;
+    const std::size_t moved = copyInKernel(count - done, failed);
+    inOffset_ += ahead_;
+    outOffset_ += ahead_;
+    certainLeft_ -= ahead_;
+    ahead_ = 0;
+    done += moved;
+    if (failed) {
+        handBackToStreams();
+        const BlockCopy rest = copyThroughBuffer(count - done);
+        return {done + rest.read, done + rest.written, rest.readFailed};
     }
     return {done, done, false};
 }
