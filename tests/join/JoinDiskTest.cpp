@@ -39,5 +39,26 @@ TEST(JoinDiskTest, AFullDestinationIsAWriteFailure) {
     }
 }
 
+TEST(JoinDiskTest, AFullDiskHoldingThePiecesToo) {
+    if (!test::CanMount()) {
+        GTEST_SKIP() << "needs root to mount a tmpfs as a small disk";
+    }
+    test::TempDir dir;
+    fs::create_directory(dir.file("disk"));
+    test::TmpfsMount disk(dir.file("disk"), 256 * 1024);
+    if (!disk.ok()) {
+        GTEST_SKIP() << "mounting a tmpfs failed";
+    }
+    // Pieces and output on one file system: the copy stays inside the kernel there.
+    test::FirstPiece piece;
+    piece.originalSize = 150000;
+    piece.data = test::PatternBytes(150000);
+    test::WriteBytes(dir.file("disk/REPORT.000"), test::FirstPieceBytes(piece));
+    fs::create_directory(dir.file("disk/out"));
+    test::FakeJoinOperations ops;
+    EXPECT_EQ(JoinFile(dir.file("disk/REPORT.000"), dir.file("disk/out") + "/", ops), -1);
+    EXPECT_EQ(ops.texts(), std::vector<std::string>{"データの書き込みに失敗しました。\n結合を中止します。"});
+}
+
 }  // namespace
 }  // namespace zolvane

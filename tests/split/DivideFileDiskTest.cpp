@@ -60,6 +60,19 @@ TEST_F(DiskTest, AFullDestinationEndsTheSplitWithAWriteError) {
     EXPECT_TRUE(fs::exists(floppy + "/REPORT.000")) << "what was written stays";
 }
 
+TEST_F(DiskTest, AFullDiskHoldingTheSourceToo) {
+    auto disk = mountDisk(256 * 1024);
+    if (!disk) {
+        GTEST_SKIP() << "mounting a tmpfs failed";
+    }
+    // Source and pieces on one file system: the copy stays inside the kernel there.
+    source = test::PatternBytes(150000, 7);
+    test::WriteBytes(floppy + "/REPORT.DOC", source);
+    fs::create_directory(floppy + "/out");
+    EXPECT_EQ(DivideFile(floppy + "/REPORT.DOC", floppy + "/out/REPORT.DOC", ops), -1);
+    EXPECT_EQ(ops.texts(), std::vector<std::string>{kWriteError});
+}
+
 TEST_F(DiskTest, AHeaderThatDoesNotFitIsNoSuccess) {
     auto disk = mountDisk(16 * 1024);
     if (!disk) {
