@@ -26,9 +26,10 @@ std::vector<int> TreeDepths(const std::vector<Leaf>& leaves) {
         bool useLeaf = nextLeaf < leafCount &&
                        (nextInternal >= made || leaves[nextLeaf].frequency <= weight[nextInternal]);
         if (useLeaf) {
-            return std::pair<std::size_t, std::uint64_t>{nextLeaf, leaves[nextLeaf++].frequency};
+            const std::size_t leaf = nextLeaf++;
+            return std::pair<std::size_t, std::uint64_t>{leaf, leaves[leaf].frequency};
         }
-        std::size_t index = nextInternal++;
+        const std::size_t index = nextInternal++;
         return std::pair<std::size_t, std::uint64_t>{leafCount + index, weight[index]};
     };
     for (std::size_t made = 0; made < internalCount; ++made) {

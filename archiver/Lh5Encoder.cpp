@@ -145,7 +145,10 @@ bool Lh5Encoder::refill(ByteSource& source) {
 // Drops everything older than one window before the current position and moves the
 // table entries along with the data.
 void Lh5Encoder::slide() {
-    const std::size_t keepFrom = pos_ > kWindow + 1 ? pos_ - (kWindow + 1) : 0;
+    // The chain table is indexed by position modulo its size, so the data moves by whole
+    // multiples of that size and every entry keeps its slot.
+    std::size_t keepFrom = pos_ > kWindow + 1 ? pos_ - (kWindow + 1) : 0;
+    keepFrom -= keepFrom % kChainSize;
     if (keepFrom == 0) {
         return;
     }
