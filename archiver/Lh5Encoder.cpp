@@ -48,6 +48,11 @@ unsigned PositionCode(unsigned distanceMinusOne) {
     return distanceMinusOne == 0 ? 0u : static_cast<unsigned>(std::bit_width(distanceMinusOne));
 }
 
+std::uint32_t DistanceCost(const std::uint32_t* positionCost, unsigned distance) {
+    const unsigned code = PositionCode(distance - 1);
+    return positionCost[code] + (code > 1 ? code - 1 : 0);
+}
+
 // Readers choke on one-symbol tables in some places (a single-literal stream, the last
 // match of a block); a second symbol with a dummy length keeps every table a real tree.
 void EnsureTwoSymbols(std::uint8_t* lengths, unsigned count) {
@@ -110,20 +115,24 @@ Lh5Encoder::Lh5Encoder(EncoderSettings settings)
       buffer_(kBufferSize + kPadding),
       head_(std::size_t{1} << kHashBits),
       chain_(kChainSize),
-      symbols_(settings.blockCodes),
-      distances_(settings.blockCodes) {
+      candidates_(kSegment * kMaxCandidates),
+      candidateCount_(kSegment),
+      pathCost_(kSegment + 1),
+      pathStep_(kSegment + 1),
+      traced_(kSegment) {
     settings_.blockCodes = std::clamp(settings_.blockCodes, 1u, 65535u);
     settings_.niceLength = std::clamp(settings_.niceLength, kMinMatch, kMaxMatch);
     settings_.maxChain = std::max(settings_.maxChain, 1u);
+    settings_.passes = std::max(settings_.passes, 1u);
     symbols_.resize(settings_.blockCodes);
     distances_.resize(settings_.blockCodes);
 }
 
 bool Lh5Encoder::refill(ByteSource& source) {
-    if (sourceDone_ || end_ - pos_ > kMaxMatch + 1) {
+    if (sourceDone_ || end_ - pos_ >= kSegment + kMaxMatch) {
         return true;
     }
-    if (end_ + kMaxMatch + 2 > kBufferSize) {
+    if (end_ + kSegment + kMaxMatch > kBufferSize) {
         slide();
     }
     while (end_ < kBufferSize) {
@@ -172,30 +181,26 @@ std::uint32_t Lh5Encoder::insert(std::size_t pos) {
     return previous;
 }
 
-// The longest match at pos that beats pendingLength, or 0.
-unsigned Lh5Encoder::findMatch(std::uint32_t candidate, std::size_t pos, unsigned pendingLength,
-                               unsigned& distance) const {
-    const unsigned limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end_ - pos));
-    if (limit < kMinMatch || pendingLength >= limit) {
-        return 0;
-    }
+// The matches at pos that are longer than every nearer one, nearest first: for each
+// length, the nearest (and so cheapest) distance that reaches it.
+unsigned Lh5Encoder::findMatches(std::uint32_t candidate, std::size_t pos, unsigned limit,
+                                 Candidate* found) const {
     const std::uint8_t* scan = buffer_.data() + pos;
     const auto posStored = static_cast<std::uint32_t>(pos) + kBias;
     const std::uint32_t oldest = posStored - kWindow;
-    unsigned best = std::max(pendingLength, kMinMatch - 1);
+    unsigned best = kMinMatch - 1;
+    unsigned count = 0;
     unsigned chainLeft = settings_.maxChain;
-    if (pendingLength >= settings_.goodLength) {
-        chainLeft = std::max(chainLeft / 4, 1u);
-    }
-    unsigned found = 0;
     while (candidate >= oldest && chainLeft-- > 0) {
         const std::uint8_t* match = buffer_.data() + (candidate - kBias);
         if (match[best] == scan[best] && match[0] == scan[0] && match[1] == scan[1]) {
-            unsigned length = CommonLength(scan, match, limit);
+            const unsigned length = CommonLength(scan, match, limit);
             if (length > best) {
                 best = length;
-                found = length;
-                distance = posStored - candidate;
+                // Full: the longest matter most, so the last slot takes the new one.
+                count = std::min(count, kMaxCandidates - 1);
+                found[count++] = {static_cast<std::uint16_t>(length),
+                                  static_cast<std::uint16_t>(posStored - candidate)};
                 if (length >= settings_.niceLength || length == limit) {
                     break;
                 }
@@ -207,7 +212,71 @@ unsigned Lh5Encoder::findMatch(std::uint32_t candidate, std::size_t pos, unsigne
         }
         candidate = next;
     }
-    return found;
+    return count;
+}
+
+void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
+    std::size_t skipUntil = pos_;
+    for (std::size_t pos = pos_; pos < segmentEnd; ++pos) {
+        const std::size_t slot = pos - pos_;
+        candidateCount_[slot] = 0;
+        if (end_ - pos < kMinMatch) {
+            continue;
+        }
+        const std::uint32_t candidate = insert(pos);
+        const auto limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
+        if (pos < skipUntil || limit < kMinMatch) {
+            continue;
+        }
+        Candidate* found = &candidates_[slot * kMaxCandidates];
+        const unsigned count = findMatches(candidate, pos, limit, found);
+        candidateCount_[slot] = static_cast<std::uint8_t>(count);
+        // A long match is surely part of the best path: do not search inside it.
+        if (count > 0 && found[count - 1].length >= settings_.niceLength) {
+            skipUntil = pos + found[count - 1].length;
+        }
+    }
+}
+
+// Cheapest path of literals and matches from the start of the stretch to its end.
+void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
+    const std::size_t length = segmentEnd - pos_;
+    constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
+    std::fill(pathCost_.begin(), pathCost_.begin() + static_cast<std::ptrdiff_t>(length) + 1,
+              kUnreached);
+    pathCost_[0] = 0;
+    const std::uint8_t* data = buffer_.data() + pos_;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint32_t here = pathCost_[i];
+        const std::uint32_t literal = here + codeCost_[data[i]];
+        if (literal < pathCost_[i + 1]) {
+            pathCost_[i + 1] = literal;
+            pathStep_[i + 1] = {1, 0};
+        }
+        const Candidate* found = &candidates_[i * kMaxCandidates];
+        unsigned shorter = kMinMatch - 1;
+        for (unsigned k = 0; k < candidateCount_[i]; ++k) {
+            const std::uint32_t base = here + DistanceCost(positionCost_.data(), found[k].distance);
+            for (unsigned len = shorter + 1; len <= found[k].length; ++len) {
+                const std::uint32_t cost = base + codeCost_[len - kMinMatch + 256];
+                if (cost < pathCost_[i + len]) {
+                    pathCost_[i + len] = cost;
+                    pathStep_[i + len] = {static_cast<std::uint16_t>(len), found[k].distance};
+                }
+            }
+            shorter = found[k].length;
+        }
+    }
+}
+
+// The steps of the parsed path, first to last, left in pathStep_[0..count).
+std::size_t Lh5Encoder::tracePath(std::size_t length) {
+    std::size_t count = 0;
+    for (std::size_t at = length; at > 0; at -= pathStep_[at].length) {
+        traced_[count++] = pathStep_[at];
+    }
+    std::reverse(traced_.begin(), traced_.begin() + static_cast<std::ptrdiff_t>(count));
+    return count;
 }
 
 void Lh5Encoder::emitLiteral(std::uint8_t byte) {
@@ -330,6 +399,58 @@ bool Lh5Encoder::drain(ByteSink& sink, bool final) {
     return ok;
 }
 
+void Lh5Encoder::setStartingCosts() {
+    for (unsigned symbol = 0; symbol < 256; ++symbol) {
+        codeCost_[symbol] = 8;
+    }
+    for (unsigned symbol = 256; symbol < kCodeCount; ++symbol) {
+        codeCost_[symbol] = 6 + static_cast<std::uint32_t>(std::bit_width(symbol - 255u));
+    }
+    positionCost_.fill(4);
+}
+
+// Prices for the next parse: the code lengths the path just found would get. Symbols it
+// did not use cost a bit more than its longest code.
+void Lh5Encoder::setCostsFromPath(std::size_t steps) {
+    std::uint32_t codeCounts[kCodeCount] = {};
+    std::uint32_t positionCounts[kPositionCodes] = {};
+    std::size_t at = pos_;
+    for (std::size_t i = 0; i < steps; ++i) {
+        const Candidate step = traced_[i];
+        if (step.length == 1) {
+            ++codeCounts[buffer_[at]];
+        } else {
+            ++codeCounts[step.length - kMinMatch + 256];
+            ++positionCounts[PositionCode(step.distance - 1u)];
+        }
+        at += step.length;
+    }
+    std::uint8_t lengths[kCodeCount];
+    BuildCodeLengths(codeCounts, kCodeCount, kMaxCodeLength, lengths);
+    const unsigned codeUnused = std::min(*std::max_element(lengths, lengths + kCodeCount) + 1, 16);
+    for (unsigned symbol = 0; symbol < kCodeCount; ++symbol) {
+        codeCost_[symbol] = lengths[symbol] != 0 ? lengths[symbol] : codeUnused;
+    }
+    BuildCodeLengths(positionCounts, kPositionCodes, kMaxCodeLength, lengths);
+    const unsigned positionUnused =
+        std::min(*std::max_element(lengths, lengths + kPositionCodes) + 1, 16);
+    for (unsigned code = 0; code < kPositionCodes; ++code) {
+        positionCost_[code] = lengths[code] != 0 ? lengths[code] : positionUnused;
+    }
+}
+
+void Lh5Encoder::emitPath(std::size_t steps) {
+    for (std::size_t i = 0; i < steps; ++i) {
+        const Candidate step = traced_[i];
+        if (step.length == 1) {
+            emitLiteral(buffer_[pos_]);
+        } else {
+            emitMatch(step.length, step.distance);
+        }
+        pos_ += step.length;
+    }
+}
+
 EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64_t limit,
                                  std::uint64_t& packedSize) {
     pos_ = end_ = 0;
@@ -342,12 +463,8 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
     out_.clear();
     written_ = 0;
     bits_.reset();
+    setStartingCosts();
 
-    // Lazy matching: the match found at one position is held back until the next
-    // position has been searched, and given up for a literal when the next one is longer.
-    bool pending = false;
-    unsigned pendingLength = 0;
-    unsigned pendingDistance = 0;
     for (;;) {
         if (!refill(source)) {
             return EncodeOutcome::ReadFailed;
@@ -355,34 +472,15 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
         if (pos_ >= end_) {
             break;
         }
-        unsigned length = 0;
-        unsigned distance = 0;
-        if (end_ - pos_ >= kMinMatch) {
-            const std::uint32_t candidate = insert(pos_);
-            if (pendingLength < settings_.lazyLimit) {
-                length = findMatch(candidate, pos_, pendingLength, distance);
-            }
+        const std::size_t segmentEnd = std::min(pos_ + kSegment, end_);
+        collectCandidates(segmentEnd);
+        std::size_t steps = 0;
+        for (unsigned pass = 0; pass < settings_.passes; ++pass) {
+            parseSegment(segmentEnd);
+            steps = tracePath(segmentEnd - pos_);
+            setCostsFromPath(steps);
         }
-        if (pendingLength >= kMinMatch && length <= pendingLength) {
-            emitMatch(pendingLength, pendingDistance);
-            const std::size_t matchEnd = pos_ - 1 + pendingLength;
-            const std::size_t insertEnd = end_ >= kMinMatch ? std::min(matchEnd, end_ - kMinMatch + 1)
-                                                            : 0;
-            for (std::size_t p = pos_ + 1; p < insertEnd; ++p) {
-                insert(p);
-            }
-            pos_ = matchEnd;
-            pending = false;
-            pendingLength = 0;
-        } else {
-            if (pending) {
-                emitLiteral(buffer_[pos_ - 1]);
-            }
-            pending = true;
-            pendingLength = length;
-            pendingDistance = distance;
-            ++pos_;
-        }
+        emitPath(steps);
         if (out_.size() >= kOutputChunk) {
             if (written_ + out_.size() > limit) {
                 return EncodeOutcome::NotSmaller;
@@ -391,9 +489,6 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
                 return EncodeOutcome::WriteFailed;
             }
         }
-    }
-    if (pending) {
-        emitLiteral(buffer_[pos_ - 1]);
     }
     writeBlock();
     bits_.flush(true);

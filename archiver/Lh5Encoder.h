@@ -1,4 +1,7 @@
-// The -lh5- packer: LZSS over an 8 KiB window with static Huffman codes per block.
+// The -lh5- packer: LZSS over an 8 KiB window with static Huffman codes per block. The
+// parse is chosen by cost: for each stretch of input every match the hash chains offer is
+// priced with the code lengths of the blocks just written, and the cheapest path of
+// literals and matches through the stretch wins.
 #pragma once
 
 #include <array>
@@ -12,11 +15,10 @@ namespace zolvane::archiver {
 
 // How hard the match finder works; the defaults are what the archiver uses.
 struct EncoderSettings {
-    unsigned maxChain = 48;      // candidates tried per position
-    unsigned goodLength = 16;    // a pending match this long quarters the search
-    unsigned lazyLimit = 64;     // a pending match this long is taken without looking further
-    unsigned niceLength = 128;   // a match this long ends the search
+    unsigned maxChain = 24;      // chain entries tried per position
+    unsigned niceLength = 64;    // a match this long is taken as it is, without pricing
     unsigned blockCodes = 8192;  // codes per Huffman block
+    unsigned passes = 2;         // parses of a stretch; later ones use the earlier's codes
 };
 
 enum class EncodeOutcome { Packed, NotSmaller, ReadFailed, WriteFailed };
@@ -40,12 +42,25 @@ private:
     static constexpr unsigned kChainSize = 2 * kWindow;
     // Table entries hold buffer index + kBias, so that 0 stays out of reach as "empty".
     static constexpr std::uint32_t kBias = kWindow + 1;
+    static constexpr std::size_t kSegment = 8192;
+    static constexpr unsigned kMaxCandidates = 8;
+
+    struct Candidate {
+        std::uint16_t length;
+        std::uint16_t distance;
+    };
 
     bool refill(ByteSource& source);
     void slide();
     std::uint32_t insert(std::size_t pos);
-    unsigned findMatch(std::uint32_t candidate, std::size_t pos, unsigned pendingLength,
-                       unsigned& distance) const;
+    unsigned findMatches(std::uint32_t candidate, std::size_t pos, unsigned limit,
+                         Candidate* found) const;
+    void collectCandidates(std::size_t segmentEnd);
+    void parseSegment(std::size_t segmentEnd);
+    std::size_t tracePath(std::size_t length);
+    void setStartingCosts();
+    void setCostsFromPath(std::size_t steps);
+    void emitPath(std::size_t steps);
     void emitLiteral(std::uint8_t byte);
     void emitMatch(unsigned length, unsigned distance);
     void writeBlock();
@@ -63,6 +78,16 @@ private:
     bool readFailed_ = false;
     std::vector<std::uint32_t> head_;
     std::vector<std::uint32_t> chain_;
+
+    // Per position of the current stretch: its candidate matches (longer ones farther),
+    // and for the parse the cheapest cost to reach it and the step that got there.
+    std::vector<Candidate> candidates_;
+    std::vector<std::uint8_t> candidateCount_;
+    std::vector<std::uint32_t> pathCost_;
+    std::vector<Candidate> pathStep_;
+    std::vector<Candidate> traced_;
+    std::array<std::uint32_t, kCodeCount> codeCost_{};
+    std::array<std::uint32_t, kPositionCodes> positionCost_{};
 
     std::vector<std::uint16_t> symbols_;
     std::vector<std::uint16_t> distances_;
