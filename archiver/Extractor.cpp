@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "archiver/FileSelection.h"
+#include "archiver/LzhHeader.h"
 
 namespace zolvane::archiver {
 namespace {
@@ -328,6 +330,51 @@ private:
     int problemCount_ = 0;
 };
 
+// libarchive converts member names to the thread's character set; UTF-8 keeps every name
+// whatever locale the host program runs in.
+class Utf8ThreadLocale {
+public:
+    Utf8ThreadLocale() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {
+        if (locale_ != static_cast<locale_t>(0)) {
+            previous_ = uselocale(locale_);
+        }
+    }
+    ~Utf8ThreadLocale() {
+        if (locale_ != static_cast<locale_t>(0)) {
+            uselocale(previous_);
+            freelocale(locale_);
+        }
+    }
+    Utf8ThreadLocale(const Utf8ThreadLocale&) = delete;
+    Utf8ThreadLocale& operator=(const Utf8ThreadLocale&) = delete;
+
+private:
+    locale_t locale_;
+    locale_t previous_ = static_cast<locale_t>(0);
+};
+
+// Whether some member name is not UTF-8, which in practice means an old Japanese archive
+// written in code page 932. Only regular files are looked at: reading a pipe here would
+// take its data away from the real read.
+bool HasLegacyNames(const std::string& archivePath) {
+    struct stat info {};
+    if (stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    FileDescriptor fd(open(archivePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    ArchiveLayout layout;
+    ScanArchive(fd.get(), static_cast<std::uint64_t>(info.st_size), layout);
+    for (const auto& member : layout.members) {
+        if (!IsValidUtf8(member.path)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct ReaderDeleter {
     void operator()(archive* reader) const { archive_read_free(reader); }
 };
@@ -372,12 +419,16 @@ ExtractResult ExtractArchive(const ExtractRequest& request) {
         result.error = "cannot open folder " + destination + ": " + std::strerror(errno);
         return result;
     }
+    Utf8ThreadLocale utf8;
     std::unique_ptr<archive, ReaderDeleter> reader(archive_read_new());
     if (!reader) {
         result.error = "out of memory";
         return result;
     }
     archive_read_support_format_lha(reader.get());
+    if (HasLegacyNames(request.archivePath)) {
+        archive_read_set_options(reader.get(), "lha:hdrcharset=CP932");
+    }
     if (archive_read_open_filename(reader.get(), request.archivePath.c_str(), kReadBlock) !=
         ARCHIVE_OK) {
         result.error = "cannot open archive " + request.archivePath + ": " +
