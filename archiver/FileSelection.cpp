@@ -1,0 +1,250 @@
+#include "archiver/FileSelection.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <set>
+
+namespace zolvane::archiver {
+namespace {
+
+char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool WildMatch(const char* name, const char* mask) {
+    // Greedy match with one backtrack point: linear enough for file names.
+    const char* starMask = nullptr;
+    const char* starName = nullptr;
+    while (*name != '\0') {
+        if (*mask == '*') {
+            starMask = ++mask;
+            starName = name;
+        } else if (*mask == '?' || (*mask != '\0' && Fold(*mask) == Fold(*name))) {
+            ++mask;
+            ++name;
+        } else if (starMask != nullptr) {
+            mask = starMask;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*mask == '*') {
+        ++mask;
+    }
+    return *mask == '\0';
+}
+
+bool HasWildcard(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
+
+std::string Trimmed(const std::string& text) {
+    auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string> SplitMasks(const std::string& text) {
+    std::vector<std::string> masks;
+    std::size_t start = 0;
+    for (;;) {
+        auto semicolon = text.find(';', start);
+        std::string part = text.substr(start, semicolon - start);
+        if (semicolon != std::string::npos) {
+            part = Trimmed(part);
+        }
+        if (!part.empty()) {
+            masks.push_back(part);
+        }
+        if (semicolon == std::string::npos) {
+            return masks;
+        }
+        start = semicolon + 1;
+    }
+}
+
+// The name a member gets for a path on disk: no leading '/', no "." or ".." parts.
+std::string StoredName(const std::string& diskPath, bool keepFolders) {
+    std::string result;
+    std::size_t start = 0;
+    while (start <= diskPath.size()) {
+        auto slash = diskPath.find('/', start);
+        if (slash == std::string::npos) {
+            slash = diskPath.size();
+        }
+        std::string part = diskPath.substr(start, slash - start);
+        if (!part.empty() && part != "." && part != "..") {
+            result = (keepFolders && !result.empty()) ? result + "/" + part : part;
+        }
+        start = slash + 1;
+    }
+    return result;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+class Collector {
+public:
+    Collector(const SelectionOptions& options, std::vector<SelectedItem>& items)
+        : options_(options), items_(items) {}
+
+    // Adds the entries of folder whose names match mask; returns false on a read error.
+    bool addMatches(const std::string& folder, const std::string& mask,
+                    std::vector<SelectedItem>& into) {
+        std::vector<std::string> names;
+        if (!listFolder(folder, names)) {
+            return false;
+        }
+        for (const auto& name : names) {
+            const std::string path = Join(folder, name);
+            struct stat info {};
+            if (stat(path.c_str(), &info) != 0) {
+                continue;
+            }
+            const bool matches = MatchesMask(name, mask);
+            if (S_ISREG(info.st_mode) && matches) {
+                addFile(path, info, into);
+            } else if (S_ISDIR(info.st_mode) && options_.recursive && !isLink(path)) {
+                std::vector<SelectedItem> inside;
+                if (!addMatches(path, mask, inside)) {
+                    return false;
+                }
+                if (matches || !inside.empty()) {
+                    addFolder(path, info, into);
+                    into.insert(into.end(), inside.begin(), inside.end());
+                }
+            }
+        }
+        return true;
+    }
+
+    // A name without wildcards: a file, or with recursion a whole folder.
+    std::string addNamed(const std::string& path) {
+        struct stat info {};
+        if (stat(path.c_str(), &info) != 0) {
+            return "no such file: " + path;
+        }
+        if (S_ISREG(info.st_mode)) {
+            addFile(path, info, items_);
+            return {};
+        }
+        if (S_ISDIR(info.st_mode) && options_.recursive) {
+            addFolder(path, info, items_);
+            return addMatches(path, "*", items_) ? std::string() : "cannot read folder " + path;
+        }
+        return "not a file: " + path;
+    }
+
+    void commit(std::vector<SelectedItem>&& found) {
+        items_.insert(items_.end(), found.begin(), found.end());
+    }
+
+private:
+    static bool isLink(const std::string& path) {
+        struct stat info {};
+        return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    }
+
+    static bool listFolder(const std::string& folder, std::vector<std::string>& names) {
+        DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+        if (dir == nullptr) {
+            return false;
+        }
+        while (const dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        closedir(dir);
+        std::sort(names.begin(), names.end());
+        return true;
+    }
+
+    bool isExcluded(const struct stat& info) const {
+        return options_.hasExcluded && info.st_dev == options_.excludedDevice &&
+               info.st_ino == options_.excludedInode;
+    }
+
+    void addFile(const std::string& path, const struct stat& info,
+                 std::vector<SelectedItem>& into) {
+        if (isExcluded(info)) {
+            return;
+        }
+        push(path, info, false, into);
+    }
+
+    void addFolder(const std::string& path, const struct stat& info,
+                   std::vector<SelectedItem>& into) {
+        if (options_.keepFolders) {
+            push(path, info, true, into);
+        }
+    }
+
+    void push(const std::string& path, const struct stat& info, bool folder,
+              std::vector<SelectedItem>& into) {
+        std::string stored = StoredName(path, options_.keepFolders);
+        if (stored.empty() || !seen_.insert(stored).second) {
+            return;
+        }
+        into.push_back({path, stored, folder, info});
+    }
+
+    const SelectionOptions& options_;
+    std::vector<SelectedItem>& items_;
+    std::set<std::string> seen_;
+};
+
+}  // namespace
+
+bool MatchesMask(const std::string& name, const std::string& mask) {
+    if (WildMatch(name.c_str(), mask.c_str())) {
+        return true;
+    }
+    const bool endsWithDotStar = mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0;
+    if (endsWithDotStar && name.find('.') == std::string::npos) {
+        return WildMatch(name.c_str(), mask.substr(0, mask.size() - 2).c_str());
+    }
+    return false;
+}
+
+std::string SelectFiles(const std::string& nameOrMasks, const SelectionOptions& options,
+                        std::vector<SelectedItem>& items) {
+    const std::vector<std::string> masks = SplitMasks(nameOrMasks);
+    if (masks.empty()) {
+        return "no file name given";
+    }
+    Collector collector(options, items);
+    for (const auto& mask : masks) {
+        auto slash = mask.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : mask.substr(0, slash + 1);
+        const std::string leaf = slash == std::string::npos ? mask : mask.substr(slash + 1);
+        if (!HasWildcard(leaf)) {
+            std::string error = collector.addNamed(mask);
+            if (!error.empty()) {
+                return error;
+            }
+            continue;
+        }
+        std::vector<SelectedItem> found;
+        if (!collector.addMatches(folder, leaf, found)) {
+            return "cannot read folder " + (folder.empty() ? std::string(".") : folder);
+        }
+        collector.commit(std::move(found));
+    }
+    if (items.empty()) {
+        return "no file matches " + nameOrMasks;
+    }
+    return {};
+}
+
+}  // namespace zolvane::archiver

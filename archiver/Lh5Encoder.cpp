@@ -1,0 +1,505 @@
+#include "archiver/Lh5Encoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "archiver/Huffman.h"
+
+namespace zolvane::archiver {
+namespace {
+
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+// Zeros past the data let the match compare read whole words.
+constexpr std::size_t kPadding = 16;
+constexpr std::size_t kOutputChunk = std::size_t{1} << 16;
+constexpr unsigned kTCodeCount = 19;
+constexpr unsigned kCountBitsT = 5;
+constexpr unsigned kCountBitsC = 9;
+constexpr unsigned kCountBitsP = 4;
+
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+std::uint64_t Load64(const std::uint8_t* p) {
+    std::uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+// Bytes equal from the start, at most limit. Reads up to 7 bytes past limit.
+unsigned CommonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned limit) {
+    unsigned n = 0;
+    while (n < limit) {
+        std::uint64_t diff = Load64(a + n) ^ Load64(b + n);
+        if (diff != 0) {
+            n += static_cast<unsigned>(std::countr_zero(diff)) / 8;
+            return std::min(n, limit);
+        }
+        n += 8;
+    }
+    return limit;
+}
+
+unsigned PositionCode(unsigned distanceMinusOne) {
+    return distanceMinusOne == 0 ? 0u : static_cast<unsigned>(std::bit_width(distanceMinusOne));
+}
+
+std::uint32_t DistanceCost(const std::uint32_t* positionCost, unsigned distance) {
+    const unsigned code = PositionCode(distance - 1);
+    return positionCost[code] + (code > 1 ? code - 1 : 0);
+}
+
+// Readers choke on one-symbol tables in some places (a single-literal stream, the last
+// match of a block); a second symbol with a dummy length keeps every table a real tree.
+void EnsureTwoSymbols(std::uint8_t* lengths, unsigned count) {
+    unsigned used = 0;
+    unsigned symbol = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        if (lengths[i] != 0) {
+            ++used;
+            symbol = i;
+        }
+    }
+    if (used == 1) {
+        lengths[symbol] = 1;
+        lengths[symbol == 0 ? 1 : 0] = 1;
+    }
+}
+
+unsigned TrimmedCount(const std::uint8_t* lengths, unsigned count) {
+    while (count > 0 && lengths[count - 1] == 0) {
+        --count;
+    }
+    return count;
+}
+
+// Walks the code lengths as the C table stores them: a zero run becomes T codes 0, 1 or
+// 2, a length k becomes T code k + 2. visit(tCode, extraValue, extraBits).
+template <typename Visit>
+void ForEachCodeLengthToken(const std::uint8_t* lengths, unsigned count, Visit visit) {
+    unsigned i = 0;
+    while (i < count) {
+        if (lengths[i] != 0) {
+            visit(lengths[i] + 2u, 0u, 0u);
+            ++i;
+            continue;
+        }
+        unsigned run = 1;
+        while (i + run < count && lengths[i + run] == 0) {
+            ++run;
+        }
+        i += run;
+        if (run <= 2) {
+            for (unsigned k = 0; k < run; ++k) {
+                visit(0u, 0u, 0u);
+            }
+        } else if (run <= 18) {
+            visit(1u, run - 3, 4u);
+        } else if (run == 19) {
+            visit(0u, 0u, 0u);
+            visit(1u, 15u, 4u);
+        } else {
+            visit(2u, run - 20, kCountBitsC);
+        }
+    }
+}
+
+}  // namespace
+
+Lh5Encoder::Lh5Encoder(EncoderSettings settings)
+    : settings_(settings),
+      buffer_(kBufferSize + kPadding),
+      head_(std::size_t{1} << kHashBits),
+      chain_(kChainSize),
+      candidates_(kSegment * kMaxCandidates),
+      candidateCount_(kSegment),
+      pathCost_(kSegment + 1),
+      pathStep_(kSegment + 1),
+      traced_(kSegment) {
+    settings_.blockCodes = std::clamp(settings_.blockCodes, 1u, 65535u);
+    settings_.niceLength = std::clamp(settings_.niceLength, kMinMatch, kMaxMatch);
+    settings_.maxChain = std::max(settings_.maxChain, 1u);
+    settings_.passes = std::max(settings_.passes, 1u);
+    symbols_.resize(settings_.blockCodes);
+    distances_.resize(settings_.blockCodes);
+}
+
+bool Lh5Encoder::refill(ByteSource& source) {
+    if (sourceDone_ || end_ - pos_ >= kSegment + kMaxMatch) {
+        return true;
+    }
+    if (end_ + kSegment + kMaxMatch > kBufferSize) {
+        slide();
+    }
+    while (end_ < kBufferSize) {
+        long got = source.read(buffer_.data() + end_, kBufferSize - end_);
+        if (got < 0) {
+            readFailed_ = true;
+            return false;
+        }
+        if (got == 0) {
+            sourceDone_ = true;
+            break;
+        }
+        end_ += static_cast<std::size_t>(got);
+    }
+    std::memset(buffer_.data() + end_, 0, kPadding);
+    return true;
+}
+
+// Drops everything older than one window before the current position and moves the
+// table entries along with the data.
+void Lh5Encoder::slide() {
+    // The chain table is indexed by position modulo its size, so the data moves by whole
+    // multiples of that size and every entry keeps its slot.
+    std::size_t keepFrom = pos_ > kWindow + 1 ? pos_ - (kWindow + 1) : 0;
+    keepFrom -= keepFrom % kChainSize;
+    if (keepFrom == 0) {
+        return;
+    }
+    std::memmove(buffer_.data(), buffer_.data() + keepFrom, end_ - keepFrom);
+    end_ -= keepFrom;
+    pos_ -= keepFrom;
+    const auto shift = static_cast<std::uint32_t>(keepFrom);
+    auto rebase = [shift](std::uint32_t& entry) { entry = entry > shift ? entry - shift : 0; };
+    std::for_each(head_.begin(), head_.end(), rebase);
+    std::for_each(chain_.begin(), chain_.end(), rebase);
+}
+
+// Links pos into its hash chain and returns the previous head of that chain.
+std::uint32_t Lh5Encoder::insert(std::size_t pos) {
+    const std::uint32_t key = (Load32(buffer_.data() + pos) & 0xFFFFFFu) * 0x9E3779B1u;
+    std::uint32_t& head = head_[key >> (32 - kHashBits)];
+    const std::uint32_t previous = head;
+    const auto stored = static_cast<std::uint32_t>(pos) + kBias;
+    chain_[stored & (kChainSize - 1)] = previous;
+    head = stored;
+    return previous;
+}
+
+// The matches at pos that are longer than every nearer one, nearest first: for each
+// length, the nearest (and so cheapest) distance that reaches it.
+unsigned Lh5Encoder::findMatches(std::uint32_t candidate, std::size_t pos, unsigned limit,
+                                 Candidate* found) const {
+    const std::uint8_t* scan = buffer_.data() + pos;
+    const auto posStored = static_cast<std::uint32_t>(pos) + kBias;
+    const std::uint32_t oldest = posStored - kWindow;
+    unsigned best = kMinMatch - 1;
+    unsigned count = 0;
+    unsigned chainLeft = settings_.maxChain;
+    while (candidate >= oldest && chainLeft-- > 0) {
+        const std::uint8_t* match = buffer_.data() + (candidate - kBias);
+        if (match[best] == scan[best] && match[0] == scan[0] && match[1] == scan[1]) {
+            const unsigned length = CommonLength(scan, match, limit);
+            if (length > best) {
+                best = length;
+                // Full: the longest matter most, so the last slot takes the new one.
+                count = std::min(count, kMaxCandidates - 1);
+                found[count++] = {static_cast<std::uint16_t>(length),
+                                  static_cast<std::uint16_t>(posStored - candidate)};
+                if (length >= settings_.niceLength || length == limit) {
+                    break;
+                }
+            }
+        }
+        const std::uint32_t next = chain_[candidate & (kChainSize - 1)];
+        if (next >= candidate) {
+            break;
+        }
+        candidate = next;
+    }
+    return count;
+}
+
+void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
+    std::size_t skipUntil = pos_;
+    for (std::size_t pos = pos_; pos < segmentEnd; ++pos) {
+        const std::size_t slot = pos - pos_;
+        candidateCount_[slot] = 0;
+        if (end_ - pos < kMinMatch) {
+            continue;
+        }
+        const std::uint32_t candidate = insert(pos);
+        const auto limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
+        if (pos < skipUntil || limit < kMinMatch) {
+            continue;
+        }
+        Candidate* found = &candidates_[slot * kMaxCandidates];
+        const unsigned count = findMatches(candidate, pos, limit, found);
+        candidateCount_[slot] = static_cast<std::uint8_t>(count);
+        // A long match is surely part of the best path: do not search inside it.
+        if (count > 0 && found[count - 1].length >= settings_.niceLength) {
+            skipUntil = pos + found[count - 1].length;
+        }
+    }
+}
+
+// Cheapest path of literals and matches from the start of the stretch to its end.
+void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
+    const std::size_t length = segmentEnd - pos_;
+    constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
+    std::fill(pathCost_.begin(), pathCost_.begin() + static_cast<std::ptrdiff_t>(length) + 1,
+              kUnreached);
+    pathCost_[0] = 0;
+    const std::uint8_t* data = buffer_.data() + pos_;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint32_t here = pathCost_[i];
+        const std::uint32_t literal = here + codeCost_[data[i]];
+        if (literal < pathCost_[i + 1]) {
+            pathCost_[i + 1] = literal;
+            pathStep_[i + 1] = {1, 0};
+        }
+        const Candidate* found = &candidates_[i * kMaxCandidates];
+        unsigned shorter = kMinMatch - 1;
+        for (unsigned k = 0; k < candidateCount_[i]; ++k) {
+            const std::uint32_t base = here + DistanceCost(positionCost_.data(), found[k].distance);
+            for (unsigned len = shorter + 1; len <= found[k].length; ++len) {
+                const std::uint32_t cost = base + codeCost_[len - kMinMatch + 256];
+                if (cost < pathCost_[i + len]) {
+                    pathCost_[i + len] = cost;
+                    pathStep_[i + len] = {static_cast<std::uint16_t>(len), found[k].distance};
+                }
+            }
+            shorter = found[k].length;
+        }
+    }
+}
+
+// The steps of the parsed path, first to last, left in pathStep_[0..count).
+std::size_t Lh5Encoder::tracePath(std::size_t length) {
+    std::size_t count = 0;
+    for (std::size_t at = length; at > 0; at -= pathStep_[at].length) {
+        traced_[count++] = pathStep_[at];
+    }
+    std::reverse(traced_.begin(), traced_.begin() + static_cast<std::ptrdiff_t>(count));
+    return count;
+}
+
+void Lh5Encoder::emitLiteral(std::uint8_t byte) {
+    symbols_[itemCount_] = byte;
+    ++codeFrequency_[byte];
+    if (++itemCount_ == settings_.blockCodes) {
+        writeBlock();
+    }
+}
+
+void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
+    const auto symbol = static_cast<std::uint16_t>(length - kMinMatch + 256);
+    symbols_[itemCount_] = symbol;
+    distances_[itemCount_] = static_cast<std::uint16_t>(distance - 1);
+    ++codeFrequency_[symbol];
+    ++positionFrequency_[PositionCode(distance - 1)];
+    if (++itemCount_ == settings_.blockCodes) {
+        writeBlock();
+    }
+}
+
+void Lh5Encoder::writeLengths(const std::uint8_t* lengths, unsigned count, unsigned countBits,
+                              bool withSkip) {
+    bits_.put(count, countBits);
+    for (unsigned i = 0; i < count; ++i) {
+        const unsigned length = lengths[i];
+        if (length <= 6) {
+            bits_.put(length, 3);
+        } else {
+            bits_.put(7, 3);
+            bits_.put(((1u << (length - 7)) - 1) << 1, length - 6);
+        }
+        if (withSkip && i == 2) {
+            unsigned zeros = 0;
+            while (zeros < 3 && i + 1 + zeros < count && lengths[i + 1 + zeros] == 0) {
+                ++zeros;
+            }
+            bits_.put(zeros, 2);
+            i += zeros;
+        }
+    }
+}
+
+void Lh5Encoder::writeCodeLengths(const std::uint8_t* codeLengths, const std::uint8_t* tLengths,
+                                  const std::uint16_t* tCodes) {
+    const unsigned count = TrimmedCount(codeLengths, kCodeCount);
+    bits_.put(count, kCountBitsC);
+    ForEachCodeLengthToken(codeLengths, count, [&](unsigned code, unsigned extra, unsigned bits) {
+        bits_.put(tCodes[code], tLengths[code]);
+        if (bits != 0) {
+            bits_.put(extra, bits);
+        }
+    });
+}
+
+void Lh5Encoder::writeBlock() {
+    if (itemCount_ == 0) {
+        return;
+    }
+    std::uint8_t codeLengths[kCodeCount];
+    std::uint16_t codes[kCodeCount];
+    BuildCodeLengths(codeFrequency_.data(), kCodeCount, kMaxCodeLength, codeLengths);
+    EnsureTwoSymbols(codeLengths, kCodeCount);
+    BuildCanonicalCodes(codeLengths, kCodeCount, codes);
+
+    std::uint32_t tFrequency[kTCodeCount] = {};
+    ForEachCodeLengthToken(codeLengths, TrimmedCount(codeLengths, kCodeCount),
+                           [&](unsigned code, unsigned, unsigned) { ++tFrequency[code]; });
+    std::uint8_t tLengths[kTCodeCount];
+    std::uint16_t tCodes[kTCodeCount];
+    BuildCodeLengths(tFrequency, kTCodeCount, kMaxCodeLength, tLengths);
+    EnsureTwoSymbols(tLengths, kTCodeCount);
+    BuildCanonicalCodes(tLengths, kTCodeCount, tCodes);
+
+    std::uint8_t pLengths[kPositionCodes];
+    std::uint16_t pCodes[kPositionCodes];
+    BuildCodeLengths(positionFrequency_.data(), kPositionCodes, kMaxCodeLength, pLengths);
+    const bool hasMatches = TrimmedCount(pLengths, kPositionCodes) != 0;
+    if (hasMatches) {
+        EnsureTwoSymbols(pLengths, kPositionCodes);
+        BuildCanonicalCodes(pLengths, kPositionCodes, pCodes);
+    }
+
+    bits_.put(static_cast<std::uint32_t>(itemCount_), 16);
+    writeLengths(tLengths, TrimmedCount(tLengths, kTCodeCount), kCountBitsT, true);
+    writeCodeLengths(codeLengths, tLengths, tCodes);
+    if (hasMatches) {
+        writeLengths(pLengths, TrimmedCount(pLengths, kPositionCodes), kCountBitsP, false);
+    } else {
+        // No matches: a table of one symbol that no code uses.
+        bits_.put(0, kCountBitsP);
+        bits_.put(0, kCountBitsP);
+    }
+
+    for (std::size_t i = 0; i < itemCount_; ++i) {
+        const unsigned symbol = symbols_[i];
+        bits_.put(codes[symbol], codeLengths[symbol]);
+        if (symbol >= 256) {
+            const unsigned distanceMinusOne = distances_[i];
+            const unsigned code = PositionCode(distanceMinusOne);
+            bits_.put(pCodes[code], pLengths[code]);
+            if (code > 1) {
+                bits_.put(distanceMinusOne - (1u << (code - 1)), code - 1);
+            }
+        }
+    }
+    bits_.flush(false);
+    itemCount_ = 0;
+    codeFrequency_.fill(0);
+    positionFrequency_.fill(0);
+}
+
+bool Lh5Encoder::drain(ByteSink& sink, bool final) {
+    if (out_.empty() || (!final && out_.size() < kOutputChunk)) {
+        return true;
+    }
+    written_ += out_.size();
+    bool ok = sink.write(out_.data(), out_.size());
+    out_.clear();
+    return ok;
+}
+
+void Lh5Encoder::setStartingCosts() {
+    for (unsigned symbol = 0; symbol < 256; ++symbol) {
+        codeCost_[symbol] = 8;
+    }
+    for (unsigned symbol = 256; symbol < kCodeCount; ++symbol) {
+        codeCost_[symbol] = 6 + static_cast<std::uint32_t>(std::bit_width(symbol - 255u));
+    }
+    positionCost_.fill(4);
+}
+
+// Prices for the next parse: the code lengths the path just found would get. Symbols it
+// did not use cost a bit more than its longest code.
+void Lh5Encoder::setCostsFromPath(std::size_t steps) {
+    std::uint32_t codeCounts[kCodeCount] = {};
+    std::uint32_t positionCounts[kPositionCodes] = {};
+    std::size_t at = pos_;
+    for (std::size_t i = 0; i < steps; ++i) {
+        const Candidate step = traced_[i];
+        if (step.length == 1) {
+            ++codeCounts[buffer_[at]];
+        } else {
+            ++codeCounts[step.length - kMinMatch + 256];
+            ++positionCounts[PositionCode(step.distance - 1u)];
+        }
+        at += step.length;
+    }
+    std::uint8_t lengths[kCodeCount];
+    BuildCodeLengths(codeCounts, kCodeCount, kMaxCodeLength, lengths);
+    const unsigned codeUnused = std::min(*std::max_element(lengths, lengths + kCodeCount) + 1, 16);
+    for (unsigned symbol = 0; symbol < kCodeCount; ++symbol) {
+        codeCost_[symbol] = lengths[symbol] != 0 ? lengths[symbol] : codeUnused;
+    }
+    BuildCodeLengths(positionCounts, kPositionCodes, kMaxCodeLength, lengths);
+    const unsigned positionUnused =
+        std::min(*std::max_element(lengths, lengths + kPositionCodes) + 1, 16);
+    for (unsigned code = 0; code < kPositionCodes; ++code) {
+        positionCost_[code] = lengths[code] != 0 ? lengths[code] : positionUnused;
+    }
+}
+
+void Lh5Encoder::emitPath(std::size_t steps) {
+    for (std::size_t i = 0; i < steps; ++i) {
+        const Candidate step = traced_[i];
+        if (step.length == 1) {
+            emitLiteral(buffer_[pos_]);
+        } else {
+            emitMatch(step.length, step.distance);
+        }
+        pos_ += step.length;
+    }
+}
+
+EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64_t limit,
+                                 std::uint64_t& packedSize) {
+    pos_ = end_ = 0;
+    sourceDone_ = readFailed_ = false;
+    std::fill(head_.begin(), head_.end(), 0u);
+    std::fill(chain_.begin(), chain_.end(), 0u);
+    itemCount_ = 0;
+    codeFrequency_.fill(0);
+    positionFrequency_.fill(0);
+    out_.clear();
+    written_ = 0;
+    bits_.reset();
+    setStartingCosts();
+
+    for (;;) {
+        if (!refill(source)) {
+            return EncodeOutcome::ReadFailed;
+        }
+        if (pos_ >= end_) {
+            break;
+        }
+        const std::size_t segmentEnd = std::min(pos_ + kSegment, end_);
+        collectCandidates(segmentEnd);
+        std::size_t steps = 0;
+        for (unsigned pass = 0; pass < settings_.passes; ++pass) {
+            parseSegment(segmentEnd);
+            steps = tracePath(segmentEnd - pos_);
+            setCostsFromPath(steps);
+        }
+        emitPath(steps);
+        if (out_.size() >= kOutputChunk) {
+            if (written_ + out_.size() > limit) {
+                return EncodeOutcome::NotSmaller;
+            }
+            if (!drain(sink, false)) {
+                return EncodeOutcome::WriteFailed;
+            }
+        }
+    }
+    writeBlock();
+    bits_.flush(true);
+    if (written_ + out_.size() > limit) {
+        return EncodeOutcome::NotSmaller;
+    }
+    packedSize = written_ + out_.size();
+    if (!drain(sink, true)) {
+        return EncodeOutcome::WriteFailed;
+    }
+    return EncodeOutcome::Packed;
+}
+
+}  // namespace zolvane::archiver

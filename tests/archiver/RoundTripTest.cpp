@@ -1,0 +1,184 @@
+// Packing and unpacking through the library's C entry, as the program calls it.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/archiver/ArchiverTesting.h"
+
+namespace zolvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ArchiverRoundTrip : public ::testing::Test {
+protected:
+    fs::path source() const { return temp_.path() / "source"; }
+    fs::path dest() const { return temp_.path() / "dest"; }
+    std::string archive() const { return (temp_.path() / "out folder" / "my archive.lzh").string(); }
+
+    void SetUp() override {
+        fs::create_directories(source());
+        fs::create_directories(temp_.path() / "out folder");
+    }
+
+    RunResult add(const std::string& name, bool recursive = false) {
+        CurrentFolder inside(source());
+        return RunUnlha(std::string(recursive ? "a -x1r1a1 \"" : "a -a1 \"") + archive() +
+                        "\" \"" + name + "\"");
+    }
+
+    RunResult extract() {
+        return RunUnlha("e -a1x1m0 \"" + archive() + "\" \"" + dest().string() + "/\"*.*");
+    }
+
+    std::vector<std::string> memberNames() const {
+        std::vector<std::string> names;
+        for (const auto& member : ListMembers(archive())) {
+            names.push_back(member.name);
+        }
+        return names;
+    }
+
+    TempDir temp_;
+};
+
+TEST_F(ArchiverRoundTrip, ContentsOfEveryKindComeBackByteIdentical) {
+    const std::map<std::string, Bytes> files = {
+        {"text.txt", TextBytes(200000)},
+        {"binary.bin", BinaryLikeBytes(300000)},
+        {"empty.dat", {}},
+        {"one.byte", {0x42}},
+        {"repetitive.raw", RepetitiveBytes(1 << 20)},
+        {"random.bin", PatternBytes(70000, 5)},
+        {"large.bin", BinaryLikeBytes(5 << 20)},
+        {"name with blanks.txt", TextBytes(999)},
+        {"日本語のファイル.txt", TextBytes(5000)},
+        {"NoDot", TextBytes(10)},
+    };
+    WriteTree(source(), files);
+    const RunResult added = add("*.*");
+    ASSERT_EQ(added.code, 0) << added.report;
+    EXPECT_NE(added.report.find("10 files"), std::string::npos) << added.report;
+
+    const RunResult unpacked = extract();
+    ASSERT_EQ(unpacked.code, 0) << unpacked.report;
+    EXPECT_EQ(ReadTree(dest()), files);
+}
+
+TEST_F(ArchiverRoundTrip, StoresWhatDoesNotShrinkAndPacksTheRest) {
+    WriteTree(source(), {{"empty", {}}, {"random", PatternBytes(50000, 3)}, {"one", {7}},
+                         {"text", TextBytes(50000)}});
+    ASSERT_EQ(add("*.*").code, 0);
+    std::map<std::string, std::string> methods;
+    for (const auto& member : ListMembers(archive())) {
+        EXPECT_EQ(member.level, 2);
+        methods[member.name] = member.method;
+    }
+    EXPECT_EQ(methods["empty"], "-lh0-");
+    EXPECT_EQ(methods["random"], "-lh0-");
+    EXPECT_EQ(methods["one"], "-lh0-");
+    EXPECT_EQ(methods["text"], "-lh5-");
+    EXPECT_LT(fs::file_size(archive()), 50000u + 50000u / 2);
+}
+
+TEST_F(ArchiverRoundTrip, RestoresModificationTimeAndPermissions) {
+    WriteTree(source(), {{"old.txt", TextBytes(3000)}});
+    const std::string path = (source() / "old.txt").string();
+    struct timespec times[2] = {{0, UTIME_OMIT}, {946684800, 0}};  // 2000-01-01
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    ASSERT_EQ(add("old.txt").code, 0);
+    ASSERT_EQ(extract().code, 0);
+    struct stat info {};
+    ASSERT_EQ(stat((dest() / "old.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 946684800);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(ArchiverRoundTrip, MasksSeparatedBySemicolonsPickOnlyTheirFiles) {
+    WriteTree(source(), {{"a.txt", {1}}, {"B.TXT", {2}}, {"c.doc", {3}}, {"d.bin", {4}},
+                         {"sub/e.txt", {5}}});
+    const RunResult result = add("*.txt;*.doc");
+    ASSERT_EQ(result.code, 0) << result.report;
+    std::vector<std::string> names = memberNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"B.TXT", "a.txt", "c.doc"}));
+}
+
+TEST_F(ArchiverRoundTrip, RecursionStoresSubfoldersWithFolderEntries) {
+    const std::map<std::string, Bytes> files = {
+        {"top.txt", TextBytes(100)},
+        {"sub/inner.txt", TextBytes(200)},
+        {"sub/deeper/deep.bin", TextBytes(3000)},
+    };
+    WriteTree(source(), files);
+    fs::create_directories(source() / "sub" / "empty folder");
+    const RunResult result = add("*.*", true);
+    ASSERT_EQ(result.code, 0) << result.report;
+
+    std::map<std::string, std::string> methods;
+    for (const auto& member : ListMembers(archive())) {
+        methods[member.name] = member.method;
+    }
+    EXPECT_EQ(methods["sub"], "-lhd-");
+    EXPECT_EQ(methods["sub/deeper"], "-lhd-");
+    EXPECT_EQ(methods["sub/deeper/deep.bin"], "-lh5-");
+
+    ASSERT_EQ(extract().code, 0);
+    EXPECT_EQ(ReadTree(dest()), files);
+    EXPECT_TRUE(fs::is_directory(dest() / "sub" / "empty folder"));
+}
+
+TEST_F(ArchiverRoundTrip, LaterCallsAppendAndReplaceMembersOfTheSameName) {
+    WriteTree(source(), {{"first.txt", TextBytes(1000)}, {"second.txt", TextBytes(2000)}});
+    ASSERT_EQ(add("first.txt").code, 0);
+    ASSERT_EQ(add("second.txt").code, 0);
+    EXPECT_EQ(memberNames(), (std::vector<std::string>{"first.txt", "second.txt"}));
+
+    WriteBytes((source() / "first.txt").string(), {'n', 'e', 'w'});
+    const RunResult replaced = add("first.txt");
+    ASSERT_EQ(replaced.code, 0) << replaced.report;
+    EXPECT_EQ(memberNames(), (std::vector<std::string>{"second.txt", "first.txt"}));
+    ASSERT_EQ(extract().code, 0);
+    EXPECT_EQ(ReadBytes((dest() / "first.txt").string()), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(ReadBytes((dest() / "second.txt").string()), TextBytes(2000));
+}
+
+TEST_F(ArchiverRoundTrip, AnArchiveInsideTheMaskedFolderIsNeverAddedToItself) {
+    WriteTree(source(), {{"a.txt", {1, 2, 3}}});
+    CurrentFolder inside(source());
+    for (int call = 0; call < 2; ++call) {
+        const RunResult result = RunUnlha("a -a1 \"self.lzh\" \"*.*\"");
+        ASSERT_EQ(result.code, 0) << result.report;
+    }
+    std::vector<std::string> names;
+    for (const auto& member : ListMembers("self.lzh")) {
+        names.push_back(member.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt"}));
+}
+
+TEST_F(ArchiverRoundTrip, NamesThatMatchNothingFailAndLeaveTheArchiveAlone) {
+    WriteTree(source(), {{"a.txt", {1}}});
+    EXPECT_NE(add("*.none").code, 0);
+    EXPECT_FALSE(fs::exists(archive()));
+
+    ASSERT_EQ(add("a.txt").code, 0);
+    const Bytes before = ReadBytes(archive());
+    const RunResult missing = add("missing.txt");
+    EXPECT_NE(missing.code, 0);
+    EXPECT_NE(missing.report.find("missing.txt"), std::string::npos) << missing.report;
+    EXPECT_EQ(ReadBytes(archive()), before);
+}
+
+TEST_F(ArchiverRoundTrip, UnpackingReplacesAnExistingFile) {
+    WriteTree(source(), {{"a.txt", TextBytes(100)}});
+    WriteTree(dest(), {{"a.txt", PatternBytes(5000)}});
+    ASSERT_EQ(add("a.txt").code, 0);
+    ASSERT_EQ(extract().code, 0);
+    EXPECT_EQ(ReadBytes((dest() / "a.txt").string()), TextBytes(100));
+}
+
+}  // namespace
+}  // namespace zolvane::test
