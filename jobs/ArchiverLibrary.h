@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "archiver/Unlha32.h"
 #include "platform/SharedLibrary.h"
 
 namespace zolvane {
 
 class ArchiverLibrary {
 public:
-    using UnlhaFunction = int (*)(void* ownerWindow, const char* commandLine, char* output,
-                                  unsigned long outputSize);
-    using UnlhaGetRunningFunction = int (*)();
-
     // The size of the report buffer every command gets; nobody reads the report.
     static constexpr unsigned long kOutputSize = 1024;
 
