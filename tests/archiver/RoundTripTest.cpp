@@ -172,6 +172,32 @@ TEST_F(ArchiverRoundTrip, NamesThatMatchNothingFailAndLeaveTheArchiveAlone) {
     EXPECT_EQ(ReadBytes(archive()), before);
 }
 
+// A sparse file over 4 GiB cannot be stored; it fails the command after the members
+// before it were written, which must then be undone.
+TEST_F(ArchiverRoundTrip, AFailureHalfwayLeavesThePreviousArchiveIntact) {
+    WriteTree(source(), {{"a.txt", TextBytes(3000)}, {"b.txt", TextBytes(4000)}});
+    ASSERT_EQ(add("a.txt").code, 0);
+    const Bytes before = ReadBytes(archive());
+    WriteBytes((source() / "huge.bin").string(), {});
+    fs::resize_file(source() / "huge.bin", std::uintmax_t{5} << 30);
+
+    const RunResult appended = add("*.*");
+    EXPECT_NE(appended.code, 0);
+    EXPECT_NE(appended.report.find("huge.bin"), std::string::npos) << appended.report;
+    EXPECT_EQ(ReadBytes(archive()), before);
+
+    WriteBytes((source() / "a.txt").string(), TextBytes(10));  // now a replacement too
+    EXPECT_NE(add("*.*").code, 0);
+    EXPECT_EQ(ReadBytes(archive()), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp_.path() / "out folder"),
+                            fs::directory_iterator()),
+              1);
+
+    fs::remove(archive());
+    EXPECT_NE(add("*.*").code, 0);
+    EXPECT_FALSE(fs::exists(archive()));
+}
+
 TEST_F(ArchiverRoundTrip, UnpackingReplacesAnExistingFile) {
     WriteTree(source(), {{"a.txt", TextBytes(100)}});
     WriteTree(dest(), {{"a.txt", PatternBytes(5000)}});
