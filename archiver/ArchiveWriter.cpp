@@ -110,9 +110,8 @@ std::uint32_t UnixTime(const struct timespec& time) {
     if (time.tv_sec < 0) {
         return 0;
     }
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(time.tv_sec),
-                                std::numeric_limits<std::uint32_t>::max()));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(time.tv_sec), std::numeric_limits<std::uint32_t>::max()));
 }
 
 class MemberWriter {
@@ -236,7 +235,8 @@ std::string WriteMembers(int fd, std::uint64_t& offset, const std::vector<Select
 
 bool CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
                std::uint64_t size) {
-    std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBlock)));
+    std::vector<std::uint8_t> block(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBlock)));
     while (size > 0) {
         const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
         ssize_t got = pread(from, block.data(), chunk, static_cast<off_t>(fromOffset));
@@ -270,8 +270,9 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
                         const ArchiveLayout& layout, const std::vector<SelectedItem>& items) {
     AddResult result;
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(fileSize - layout.endOffset));
-    if (!tail.empty() && pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset)) !=
-                             static_cast<ssize_t>(tail.size())) {
+    if (!tail.empty() &&
+        pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset)) !=
+            static_cast<ssize_t>(tail.size())) {
         result.error = "cannot read " + path;
         return result;
     }

@@ -106,8 +106,7 @@ SafeName SplitMemberName(const std::string& name) {
         result.error = "empty name";
         return result;
     }
-    if (name.front() == '/' || name.front() == '\\' ||
-        (name.size() >= 2 && name[1] == ':')) {
+    if (name.front() == '/' || name.front() == '\\' || (name.size() >= 2 && name[1] == ':')) {
         result.error = "absolute name";
         return result;
     }
@@ -140,7 +139,8 @@ int OpenFolder(int rootFd, const std::vector<std::string>& parts, std::size_t co
     for (std::size_t i = 0; i < count && current >= 0; ++i) {
         int next = -1;
         if (mkdirat(current, parts[i].c_str(), 0777) == 0 || errno == EEXIST) {
-            next = openat(current, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            next =
+                openat(current, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         const int saved = errno;
         close(current);
@@ -253,7 +253,8 @@ private:
     bool skipData() {
         int status = archive_read_data_skip(reader_);
         if (status == ARCHIVE_FATAL) {
-            refuse("archive", archive_error_string(reader_) ? archive_error_string(reader_) : "damaged");
+            refuse("archive",
+                   archive_error_string(reader_) ? archive_error_string(reader_) : "damaged");
             return false;
         }
         return true;

@@ -252,7 +252,8 @@ void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
             continue;
         }
         const Heads heads = insert(pos);
-        const auto limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
+        const auto limit =
+            static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
         Candidate* found = &candidates_[slot * kMaxCandidates];
         if (pos < skipUntil) {
             // Inside a long match only its own continuation is offered.
