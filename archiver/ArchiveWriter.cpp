@@ -11,6 +11,7 @@
 #include <set>
 
 #include "archiver/Crc16.h"
+#include "archiver/FileDescriptor.h"
 #include "archiver/Lh5Encoder.h"
 #include "archiver/LzhHeader.h"
 
@@ -22,42 +23,12 @@ constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 // with more trailing bytes than this is rewritten instead.
 constexpr std::uint64_t kMaxSavedTail = std::uint64_t{1} << 20;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
 std::string SystemError(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
 bool WriteAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-        offset += static_cast<std::uint64_t>(done);
-    }
-    return true;
+    return WriteAll(fd, data, size, static_cast<std::int64_t>(offset));
 }
 
 long ReadSome(int fd, std::uint8_t* data, std::size_t size) {
