@@ -305,8 +305,13 @@ void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
             const std::uint32_t packed = std::uint32_t{found[k].distance} << 16;
             std::uint32_t* to = cost + i;
             std::uint32_t* by = step + i;
+            // Only the last few lengths a candidate adds are priced: cutting a match far
+            // short of its end rarely pays, and the nearer candidates cover short lengths.
+            const unsigned from =
+                std::max(shorter + 1, longest > kPricedLengths + shorter ? longest - kPricedLengths
+                                                                         : shorter + 1);
             // Branch-free: which lengths win is unpredictable.
-            for (unsigned len = shorter + 1; len <= longest; ++len) {
+            for (unsigned len = from; len <= longest; ++len) {
                 const std::uint32_t offer = base + lengthCost[len];
                 const bool better = offer < to[len];
                 to[len] = better ? offer : to[len];

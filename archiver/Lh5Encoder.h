@@ -49,6 +49,7 @@ private:
     static constexpr std::uint32_t kBias = kWindow + 1;
     static constexpr std::size_t kSegment = 8192;
     static constexpr unsigned kMaxCandidates = 8;
+    static constexpr unsigned kPricedLengths = 4;
     static constexpr std::size_t kMaxBlockCodes = 32768;
 
     struct Candidate {
