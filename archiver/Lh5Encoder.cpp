@@ -120,6 +120,7 @@ Lh5Encoder::Lh5Encoder(EncoderSettings settings)
       buffer_(kBufferSize + kPadding),
       head_(std::size_t{1} << kHashBits),
       head3_(std::size_t{1} << kHash3Bits),
+      head4_(std::size_t{1} << kHash3Bits),
       chain_(kChainSize),
       candidates_(kSegment * kMaxCandidates),
       candidateCount_(kSegment),
@@ -177,21 +178,26 @@ void Lh5Encoder::slide() {
     auto rebase = [shift](std::uint32_t& entry) { entry = entry > shift ? entry - shift : 0; };
     std::for_each(head_.begin(), head_.end(), rebase);
     std::for_each(head3_.begin(), head3_.end(), rebase);
+    std::for_each(head4_.begin(), head4_.end(), rebase);
     std::for_each(chain_.begin(), chain_.end(), rebase);
 }
 
-// Links pos into its four-byte chain and its three-byte slot; returns what was there.
-// Chains on four bytes stay short, and the one three-byte candidate kept is the nearest,
-// which is the only one a three-byte match is worth taking from.
+// Links pos into its five-byte chain and its three- and four-byte slots; returns what was
+// there. Chains on five bytes stay short; of the shorter matches only the nearest is kept,
+// and a short match is only worth taking from near by.
 Lh5Encoder::Heads Lh5Encoder::insert(std::size_t pos) {
-    const std::uint32_t word = Load32(buffer_.data() + pos);
-    std::uint32_t& head3 = head3_[((word & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHash3Bits)];
-    std::uint32_t& head4 = head_[(word * 0x9E3779B1u) >> (32 - kHashBits)];
-    const Heads previous{head3, head4};
+    const std::uint64_t word = Load64(buffer_.data() + pos);
+    const auto low = static_cast<std::uint32_t>(word);
+    std::uint32_t& head3 = head3_[((low & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHash3Bits)];
+    std::uint32_t& head4 = head4_[(low * 0x9E3779B1u) >> (32 - kHash3Bits)];
+    std::uint32_t& headChain =
+        head_[((word & 0xFFFFFFFFFFull) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits)];
+    const Heads previous{head3, head4, headChain};
     const auto stored = static_cast<std::uint32_t>(pos) + kBias;
-    chain_[stored & (kChainSize - 1)] = previous.four;
+    chain_[stored & (kChainSize - 1)] = previous.chain;
     head3 = stored;
     head4 = stored;
+    headChain = stored;
     return previous;
 }
 
@@ -216,7 +222,21 @@ unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
             }
         }
     }
-    std::uint32_t candidate = heads.four;
+    if (heads.four >= oldest && heads.four != heads.three) {
+        const std::uint8_t* match = buffer_.data() + (heads.four - kBias);
+        if (match[best] == scan[best]) {
+            const unsigned length = CommonLength(scan, match, limit);
+            if (length > best) {
+                best = length;
+                found[count++] = {static_cast<std::uint16_t>(length),
+                                  static_cast<std::uint16_t>(posStored - heads.four)};
+                if (length >= settings_.niceLength || length == limit) {
+                    return count;
+                }
+            }
+        }
+    }
+    std::uint32_t candidate = heads.chain;
     unsigned chainLeft = settings_.maxChain;
     while (candidate >= oldest && chainLeft-- > 0) {
         const std::uint8_t* match = buffer_.data() + (candidate - kBias);
@@ -578,6 +598,7 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
     sourceDone_ = readFailed_ = false;
     std::fill(head_.begin(), head_.end(), 0u);
     std::fill(head3_.begin(), head3_.end(), 0u);
+    std::fill(head4_.begin(), head4_.end(), 0u);
     std::fill(chain_.begin(), chain_.end(), 0u);
     itemCount_ = 0;
     blockItems_ = 0;

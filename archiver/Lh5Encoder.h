@@ -42,8 +42,8 @@ private:
     static constexpr unsigned kMinMatch = 3;
     static constexpr unsigned kCodeCount = 510;  // 256 literals and lengths 3..256
     static constexpr unsigned kPositionCodes = 14;
-    static constexpr unsigned kHashBits = 15;   // of the chains, keyed on four bytes
-    static constexpr unsigned kHash3Bits = 14;  // of the nearest three-byte match
+    static constexpr unsigned kHashBits = 15;   // of the chains, keyed on five bytes
+    static constexpr unsigned kHash3Bits = 14;  // of the nearest three- and four-byte matches
     static constexpr unsigned kChainSize = 2 * kWindow;
     // Table entries hold buffer index + kBias, so that 0 stays out of reach as "empty".
     static constexpr std::uint32_t kBias = kWindow + 1;
@@ -62,6 +62,7 @@ private:
     struct Heads {
         std::uint32_t three;
         std::uint32_t four;
+        std::uint32_t chain;
     };
 
     Heads insert(std::size_t pos);
@@ -92,6 +93,7 @@ private:
     bool readFailed_ = false;
     std::vector<std::uint32_t> head_;
     std::vector<std::uint32_t> head3_;
+    std::vector<std::uint32_t> head4_;
     std::vector<std::uint32_t> chain_;
 
     // Per position of the current stretch: its candidate matches (longer ones farther),
