@@ -19,12 +19,6 @@ constexpr unsigned kCountBitsT = 5;
 constexpr unsigned kCountBitsC = 9;
 constexpr unsigned kCountBitsP = 4;
 
-std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
 std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t value;
     std::memcpy(&value, p, sizeof value);
