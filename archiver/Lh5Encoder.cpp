@@ -324,12 +324,12 @@ void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
             const unsigned from =
                 std::max(shorter + 1, longest > kPricedLengths + shorter ? longest - kPricedLengths
                                                                          : shorter + 1);
-            // Branch-free: which lengths win is unpredictable.
             for (unsigned len = from; len <= longest; ++len) {
                 const std::uint32_t offer = base + lengthCost[len];
-                const bool better = offer < to[len];
-                to[len] = better ? offer : to[len];
-                by[len] = better ? (packed | len) : by[len];
+                if (offer < to[len]) {
+                    to[len] = offer;
+                    by[len] = packed | len;
+                }
             }
             shorter = longest;
         }
