@@ -11,6 +11,7 @@
 #include <set>
 
 #include "archiver/Crc16.h"
+#include "archiver/FileDescriptor.h"
 #include "archiver/Lh5Encoder.h"
 #include "archiver/LzhHeader.h"
 
@@ -22,42 +23,12 @@ constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 // with more trailing bytes than this is rewritten instead.
 constexpr std::uint64_t kMaxSavedTail = std::uint64_t{1} << 20;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
 std::string SystemError(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
 bool WriteAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-        offset += static_cast<std::uint64_t>(done);
-    }
-    return true;
+    return WriteAll(fd, data, size, static_cast<std::int64_t>(offset));
 }
 
 long ReadSome(int fd, std::uint8_t* data, std::size_t size) {
@@ -110,9 +81,8 @@ std::uint32_t UnixTime(const struct timespec& time) {
     if (time.tv_sec < 0) {
         return 0;
     }
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(time.tv_sec),
-                                std::numeric_limits<std::uint32_t>::max()));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(time.tv_sec), std::numeric_limits<std::uint32_t>::max()));
 }
 
 class MemberWriter {
@@ -236,7 +206,8 @@ std::string WriteMembers(int fd, std::uint64_t& offset, const std::vector<Select
 
 bool CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
                std::uint64_t size) {
-    std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBlock)));
+    std::vector<std::uint8_t> block(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBlock)));
     while (size > 0) {
         const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
         ssize_t got = pread(from, block.data(), chunk, static_cast<off_t>(fromOffset));
@@ -270,8 +241,9 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
                         const ArchiveLayout& layout, const std::vector<SelectedItem>& items) {
     AddResult result;
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(fileSize - layout.endOffset));
-    if (!tail.empty() && pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset)) !=
-                             static_cast<ssize_t>(tail.size())) {
+    if (!tail.empty() &&
+        pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset)) !=
+            static_cast<ssize_t>(tail.size())) {
         result.error = "cannot read " + path;
         return result;
     }

@@ -17,10 +17,9 @@ public:
         if (pending_ >= 32) {
             pending_ -= 32;
             auto word = static_cast<std::uint32_t>(accumulator_ >> pending_);
-            std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24),
-                                     static_cast<std::uint8_t>(word >> 16),
-                                     static_cast<std::uint8_t>(word >> 8),
-                                     static_cast<std::uint8_t>(word)};
+            std::uint8_t bytes[4] = {
+                static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
             out_.insert(out_.end(), bytes, bytes + 4);
         }
     }

@@ -6,9 +6,9 @@ namespace zolvane::archiver {
 namespace {
 
 struct Token {
-    std::string text;       // quotes removed
+    std::string text;  // quotes removed
     bool quoted = false;
-    std::string afterQuote; // unquoted text right after the last closing quote
+    std::string afterQuote;  // unquoted text right after the last closing quote
 };
 
 std::string Tokenize(const std::string& text, std::vector<Token>& tokens) {

@@ -11,9 +11,9 @@ struct Command {
     bool recursive = false;    // r1: subfolders too
     bool keepFolders = false;  // x1: store or restore folder names
     std::string archive;
-    std::string name;          // add: a file name or masks
-    std::string destination;   // extract: the folder
-    std::string mask;          // extract: which members, "*.*" when none is given
+    std::string name;         // add: a file name or masks
+    std::string destination;  // extract: the folder
+    std::string mask;         // extract: which members, "*.*" when none is given
 };
 
 // Returns an empty text when text is a command we run, else what is wrong with it.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "archiver/FileDescriptor.h"
 #include "archiver/FileSelection.h"
 #include "archiver/LzhHeader.h"
 
@@ -21,22 +22,6 @@ namespace zolvane::archiver {
 namespace {
 
 constexpr std::size_t kReadBlock = std::size_t{1} << 16;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool IsValidUtf8(const std::string& text) {
     std::size_t i = 0;
@@ -106,8 +91,7 @@ SafeName SplitMemberName(const std::string& name) {
         result.error = "empty name";
         return result;
     }
-    if (name.front() == '/' || name.front() == '\\' ||
-        (name.size() >= 2 && name[1] == ':')) {
+    if (name.front() == '/' || name.front() == '\\' || (name.size() >= 2 && name[1] == ':')) {
         result.error = "absolute name";
         return result;
     }
@@ -140,7 +124,8 @@ int OpenFolder(int rootFd, const std::vector<std::string>& parts, std::size_t co
     for (std::size_t i = 0; i < count && current >= 0; ++i) {
         int next = -1;
         if (mkdirat(current, parts[i].c_str(), 0777) == 0 || errno == EEXIST) {
-            next = openat(current, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            next =
+                openat(current, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         const int saved = errno;
         close(current);
@@ -153,21 +138,6 @@ int OpenFolder(int rootFd, const std::vector<std::string>& parts, std::size_t co
 std::string TemporaryName() {
     static std::atomic<unsigned> counter{0};
     return ".zvtmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = write(fd, data, size);
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
 }
 
 bool MakeFolderTree(const std::string& path) {
@@ -253,7 +223,8 @@ private:
     bool skipData() {
         int status = archive_read_data_skip(reader_);
         if (status == ARCHIVE_FATAL) {
-            refuse("archive", archive_error_string(reader_) ? archive_error_string(reader_) : "damaged");
+            refuse("archive",
+                   archive_error_string(reader_) ? archive_error_string(reader_) : "damaged");
             return false;
         }
         return true;
@@ -289,7 +260,7 @@ private:
         }
         bool readable = true;
         bool written = true;
-        std::vector<char> block(kReadBlock);
+        std::vector<std::uint8_t> block(kReadBlock);
         for (;;) {
             la_ssize_t got = archive_read_data(reader_, block.data(), block.size());
             if (got < 0) {

@@ -9,8 +9,8 @@ namespace zolvane::archiver {
 struct ExtractRequest {
     std::string archivePath;
     std::string destination;
-    std::string mask = "*.*";   // matched against each member's file name
-    bool keepFolders = true;    // recreate stored folders; otherwise unpack flat
+    std::string mask = "*.*";  // matched against each member's file name
+    bool keepFolders = true;   // recreate stored folders; otherwise unpack flat
 };
 
 struct ExtractResult {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "archiver/Huffman.h"
@@ -17,12 +18,6 @@ constexpr unsigned kTCodeCount = 19;
 constexpr unsigned kCountBitsT = 5;
 constexpr unsigned kCountBitsC = 9;
 constexpr unsigned kCountBitsP = 4;
-
-std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
 
 std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t value;
@@ -42,6 +37,10 @@ unsigned CommonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned lim
         n += 8;
     }
     return limit;
+}
+
+double XLog2X(double x) {
+    return x * std::log2(x);
 }
 
 unsigned PositionCode(unsigned distanceMinusOne) {
@@ -114,6 +113,8 @@ Lh5Encoder::Lh5Encoder(EncoderSettings settings)
     : settings_(settings),
       buffer_(kBufferSize + kPadding),
       head_(std::size_t{1} << kHashBits),
+      head3_(std::size_t{1} << kHash3Bits),
+      head4_(std::size_t{1} << kHash3Bits),
       chain_(kChainSize),
       candidates_(kSegment * kMaxCandidates),
       candidateCount_(kSegment),
@@ -122,10 +123,13 @@ Lh5Encoder::Lh5Encoder(EncoderSettings settings)
       traced_(kSegment) {
     settings_.blockCodes = std::clamp(settings_.blockCodes, 1u, 65535u);
     settings_.niceLength = std::clamp(settings_.niceLength, kMinMatch, kMaxMatch);
+    settings_.skipLength = std::clamp(settings_.skipLength, kMinMatch + 1, kMaxMatch);
     settings_.maxChain = std::max(settings_.maxChain, 1u);
     settings_.passes = std::max(settings_.passes, 1u);
-    symbols_.resize(settings_.blockCodes);
-    distances_.resize(settings_.blockCodes);
+    settings_.firstPasses = std::max(settings_.firstPasses, 1u);
+    settings_.blockCodes = std::min<unsigned>(settings_.blockCodes, kMaxBlockCodes);
+    symbols_.resize(kMaxBlockCodes + settings_.blockCodes);
+    distances_.resize(kMaxBlockCodes + settings_.blockCodes);
 }
 
 bool Lh5Encoder::refill(ByteSource& source) {
@@ -167,29 +171,66 @@ void Lh5Encoder::slide() {
     const auto shift = static_cast<std::uint32_t>(keepFrom);
     auto rebase = [shift](std::uint32_t& entry) { entry = entry > shift ? entry - shift : 0; };
     std::for_each(head_.begin(), head_.end(), rebase);
+    std::for_each(head3_.begin(), head3_.end(), rebase);
+    std::for_each(head4_.begin(), head4_.end(), rebase);
     std::for_each(chain_.begin(), chain_.end(), rebase);
 }
 
-// Links pos into its hash chain and returns the previous head of that chain.
-std::uint32_t Lh5Encoder::insert(std::size_t pos) {
-    const std::uint32_t key = (Load32(buffer_.data() + pos) & 0xFFFFFFu) * 0x9E3779B1u;
-    std::uint32_t& head = head_[key >> (32 - kHashBits)];
-    const std::uint32_t previous = head;
+// Links pos into its five-byte chain and its three- and four-byte slots; returns what was
+// there. Chains on five bytes stay short; of the shorter matches only the nearest is kept,
+// and a short match is only worth taking from near by.
+Lh5Encoder::Heads Lh5Encoder::insert(std::size_t pos) {
+    const std::uint64_t word = Load64(buffer_.data() + pos);
+    const auto low = static_cast<std::uint32_t>(word);
+    std::uint32_t& head3 = head3_[((low & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHash3Bits)];
+    std::uint32_t& head4 = head4_[(low * 0x9E3779B1u) >> (32 - kHash3Bits)];
+    std::uint32_t& headChain =
+        head_[((word & 0xFFFFFFFFFFull) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits)];
+    const Heads previous{head3, head4, headChain};
     const auto stored = static_cast<std::uint32_t>(pos) + kBias;
-    chain_[stored & (kChainSize - 1)] = previous;
-    head = stored;
+    chain_[stored & (kChainSize - 1)] = previous.chain;
+    head3 = stored;
+    head4 = stored;
+    headChain = stored;
     return previous;
 }
 
 // The matches at pos that are longer than every nearer one, nearest first: for each
 // length, the nearest (and so cheapest) distance that reaches it.
-unsigned Lh5Encoder::findMatches(std::uint32_t candidate, std::size_t pos, unsigned limit,
+unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
                                  Candidate* found) const {
     const std::uint8_t* scan = buffer_.data() + pos;
     const auto posStored = static_cast<std::uint32_t>(pos) + kBias;
     const std::uint32_t oldest = posStored - kWindow;
     unsigned best = kMinMatch - 1;
     unsigned count = 0;
+    if (heads.three >= oldest) {
+        const std::uint8_t* match = buffer_.data() + (heads.three - kBias);
+        const unsigned length = CommonLength(scan, match, limit);
+        if (length >= kMinMatch) {
+            best = length;
+            found[count++] = {static_cast<std::uint16_t>(length),
+                              static_cast<std::uint16_t>(posStored - heads.three)};
+            if (length >= settings_.niceLength || length == limit) {
+                return count;
+            }
+        }
+    }
+    if (heads.four >= oldest && heads.four != heads.three) {
+        const std::uint8_t* match = buffer_.data() + (heads.four - kBias);
+        if (match[best] == scan[best]) {
+            const unsigned length = CommonLength(scan, match, limit);
+            if (length > best) {
+                best = length;
+                found[count++] = {static_cast<std::uint16_t>(length),
+                                  static_cast<std::uint16_t>(posStored - heads.four)};
+                if (length >= settings_.niceLength || length == limit) {
+                    return count;
+                }
+            }
+        }
+    }
+    std::uint32_t candidate = heads.chain;
     unsigned chainLeft = settings_.maxChain;
     while (candidate >= oldest && chainLeft-- > 0) {
         const std::uint8_t* match = buffer_.data() + (candidate - kBias);
@@ -217,28 +258,42 @@ unsigned Lh5Encoder::findMatches(std::uint32_t candidate, std::size_t pos, unsig
 
 void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
     std::size_t skipUntil = pos_;
+    Candidate carried{0, 0};
     for (std::size_t pos = pos_; pos < segmentEnd; ++pos) {
         const std::size_t slot = pos - pos_;
         candidateCount_[slot] = 0;
         if (end_ - pos < kMinMatch) {
             continue;
         }
-        const std::uint32_t candidate = insert(pos);
-        const auto limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
-        if (pos < skipUntil || limit < kMinMatch) {
+        const Heads heads = insert(pos);
+        const auto limit =
+            static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
+        Candidate* found = &candidates_[slot * kMaxCandidates];
+        if (pos < skipUntil) {
+            // Inside a long match only its own continuation is offered.
+            --carried.length;
+            if (carried.length >= kMinMatch) {
+                found[0] = carried;
+                candidateCount_[slot] = 1;
+            }
             continue;
         }
-        Candidate* found = &candidates_[slot * kMaxCandidates];
-        const unsigned count = findMatches(candidate, pos, limit, found);
+        if (limit < kMinMatch) {
+            continue;
+        }
+        const unsigned count = findMatches(heads, pos, limit, found);
         candidateCount_[slot] = static_cast<std::uint8_t>(count);
-        // A long match is surely part of the best path: do not search inside it.
-        if (count > 0 && found[count - 1].length >= settings_.niceLength) {
-            skipUntil = pos + found[count - 1].length;
+        // A long match is surely part of the best path: searching inside it again would
+        // mostly find the same match, shifted.
+        if (count > 0 && found[count - 1].length >= settings_.skipLength) {
+            carried = found[count - 1];
+            skipUntil = pos + carried.length - 1;
         }
     }
 }
 
 // Cheapest path of literals and matches from the start of the stretch to its end.
+// pathStep_ packs each step as length | distance << 16.
 void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
     const std::size_t length = segmentEnd - pos_;
     constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
@@ -246,25 +301,37 @@ void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
               kUnreached);
     pathCost_[0] = 0;
     const std::uint8_t* data = buffer_.data() + pos_;
+    std::uint32_t* cost = pathCost_.data();
+    std::uint32_t* step = pathStep_.data();
+    const std::uint32_t* lengthCost = codeCost_.data() + 256 - kMinMatch;
     for (std::size_t i = 0; i < length; ++i) {
-        const std::uint32_t here = pathCost_[i];
+        const std::uint32_t here = cost[i];
         const std::uint32_t literal = here + codeCost_[data[i]];
-        if (literal < pathCost_[i + 1]) {
-            pathCost_[i + 1] = literal;
-            pathStep_[i + 1] = {1, 0};
+        if (literal < cost[i + 1]) {
+            cost[i + 1] = literal;
+            step[i + 1] = 1;
         }
         const Candidate* found = &candidates_[i * kMaxCandidates];
         unsigned shorter = kMinMatch - 1;
         for (unsigned k = 0; k < candidateCount_[i]; ++k) {
             const std::uint32_t base = here + DistanceCost(positionCost_.data(), found[k].distance);
-            for (unsigned len = shorter + 1; len <= found[k].length; ++len) {
-                const std::uint32_t cost = base + codeCost_[len - kMinMatch + 256];
-                if (cost < pathCost_[i + len]) {
-                    pathCost_[i + len] = cost;
-                    pathStep_[i + len] = {static_cast<std::uint16_t>(len), found[k].distance};
+            const unsigned longest = found[k].length;
+            const std::uint32_t packed = std::uint32_t{found[k].distance} << 16;
+            std::uint32_t* to = cost + i;
+            std::uint32_t* by = step + i;
+            // Only the last few lengths a candidate adds are priced: cutting a match far
+            // short of its end rarely pays, and the nearer candidates cover short lengths.
+            const unsigned from =
+                std::max(shorter + 1, longest > kPricedLengths + shorter ? longest - kPricedLengths
+                                                                         : shorter + 1);
+            for (unsigned len = from; len <= longest; ++len) {
+                const std::uint32_t offer = base + lengthCost[len];
+                if (offer < to[len]) {
+                    to[len] = offer;
+                    by[len] = packed | len;
                 }
             }
-            shorter = found[k].length;
+            shorter = longest;
         }
     }
 }
@@ -272,8 +339,9 @@ void Lh5Encoder::parseSegment(std::size_t segmentEnd) {
 // The steps of the parsed path, first to last, left in pathStep_[0..count).
 std::size_t Lh5Encoder::tracePath(std::size_t length) {
     std::size_t count = 0;
-    for (std::size_t at = length; at > 0; at -= pathStep_[at].length) {
-        traced_[count++] = pathStep_[at];
+    for (std::size_t at = length; at > 0; at -= pathStep_[at] & 0xFFFF) {
+        traced_[count++] = {static_cast<std::uint16_t>(pathStep_[at] & 0xFFFF),
+                            static_cast<std::uint16_t>(pathStep_[at] >> 16)};
     }
     std::reverse(traced_.begin(), traced_.begin() + static_cast<std::ptrdiff_t>(count));
     return count;
@@ -281,21 +349,75 @@ std::size_t Lh5Encoder::tracePath(std::size_t length) {
 
 void Lh5Encoder::emitLiteral(std::uint8_t byte) {
     symbols_[itemCount_] = byte;
-    ++codeFrequency_[byte];
-    if (++itemCount_ == settings_.blockCodes) {
-        writeBlock();
-    }
+    ++stepCodeFrequency_[byte];
+    pushItem();
 }
 
 void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
     const auto symbol = static_cast<std::uint16_t>(length - kMinMatch + 256);
     symbols_[itemCount_] = symbol;
     distances_[itemCount_] = static_cast<std::uint16_t>(distance - 1);
-    ++codeFrequency_[symbol];
-    ++positionFrequency_[PositionCode(distance - 1)];
-    if (++itemCount_ == settings_.blockCodes) {
-        writeBlock();
+    ++stepCodeFrequency_[symbol];
+    ++stepPositionFrequency_[PositionCode(distance - 1)];
+    pushItem();
+}
+
+void Lh5Encoder::pushItem() {
+    if (++itemCount_ - blockItems_ == settings_.blockCodes) {
+        settleStep();
     }
+}
+
+// Joins the last step to the block, or closes the block before it when the step's
+// statistics differ enough to pay for a table of its own.
+void Lh5Encoder::settleStep() {
+    if (itemCount_ == blockItems_) {
+        return;
+    }
+    if (blockItems_ > 0 && (itemCount_ > kMaxBlockCodes || !cheaperTogether())) {
+        writeBlock(blockItems_);
+    }
+    for (unsigned i = 0; i < kCodeCount; ++i) {
+        codeFrequency_[i] += stepCodeFrequency_[i];
+    }
+    for (unsigned i = 0; i < kPositionCodes; ++i) {
+        positionFrequency_[i] += stepPositionFrequency_[i];
+    }
+    stepCodeFrequency_.fill(0);
+    stepPositionFrequency_.fill(0);
+    blockItems_ = itemCount_;
+}
+
+// Entropy and a rough table price stand in for the real Huffman sizes: close enough to
+// choose, and far cheaper to get.
+bool Lh5Encoder::cheaperTogether() const {
+    struct Estimate {
+        double bits = 0;
+        void add(const std::uint32_t* counts, const std::uint32_t* more, unsigned size,
+                 double symbolTable) {
+            double total = 0;
+            for (unsigned i = 0; i < size; ++i) {
+                const std::uint32_t n = counts[i] + (more != nullptr ? more[i] : 0);
+                if (n != 0) {
+                    total += n;
+                    bits -= XLog2X(n);
+                    bits += symbolTable;
+                }
+            }
+            bits += XLog2X(total);
+        }
+    };
+    Estimate block;
+    block.add(codeFrequency_.data(), nullptr, kCodeCount, 4.0);
+    block.add(positionFrequency_.data(), nullptr, kPositionCodes, 3.0);
+    Estimate step;
+    step.add(stepCodeFrequency_.data(), nullptr, kCodeCount, 4.0);
+    step.add(stepPositionFrequency_.data(), nullptr, kPositionCodes, 3.0);
+    Estimate joined;
+    joined.add(codeFrequency_.data(), stepCodeFrequency_.data(), kCodeCount, 4.0);
+    joined.add(positionFrequency_.data(), stepPositionFrequency_.data(), kPositionCodes, 3.0);
+    constexpr double kBlockOverhead = 60;
+    return joined.bits <= block.bits + step.bits + kBlockOverhead;
 }
 
 void Lh5Encoder::writeLengths(const std::uint8_t* lengths, unsigned count, unsigned countBits,
@@ -332,8 +454,9 @@ void Lh5Encoder::writeCodeLengths(const std::uint8_t* codeLengths, const std::ui
     });
 }
 
-void Lh5Encoder::writeBlock() {
-    if (itemCount_ == 0) {
+// Writes the first count items, which must be the whole block, and keeps the rest.
+void Lh5Encoder::writeBlock(std::size_t count) {
+    if (count == 0) {
         return;
     }
     std::uint8_t codeLengths[kCodeCount];
@@ -360,7 +483,7 @@ void Lh5Encoder::writeBlock() {
         BuildCanonicalCodes(pLengths, kPositionCodes, pCodes);
     }
 
-    bits_.put(static_cast<std::uint32_t>(itemCount_), 16);
+    bits_.put(static_cast<std::uint32_t>(count), 16);
     writeLengths(tLengths, TrimmedCount(tLengths, kTCodeCount), kCountBitsT, true);
     writeCodeLengths(codeLengths, tLengths, tCodes);
     if (hasMatches) {
@@ -371,7 +494,7 @@ void Lh5Encoder::writeBlock() {
         bits_.put(0, kCountBitsP);
     }
 
-    for (std::size_t i = 0; i < itemCount_; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const unsigned symbol = symbols_[i];
         bits_.put(codes[symbol], codeLengths[symbol]);
         if (symbol >= 256) {
@@ -384,7 +507,12 @@ void Lh5Encoder::writeBlock() {
         }
     }
     bits_.flush(false);
-    itemCount_ = 0;
+    std::copy(symbols_.begin() + static_cast<std::ptrdiff_t>(count),
+              symbols_.begin() + static_cast<std::ptrdiff_t>(itemCount_), symbols_.begin());
+    std::copy(distances_.begin() + static_cast<std::ptrdiff_t>(count),
+              distances_.begin() + static_cast<std::ptrdiff_t>(itemCount_), distances_.begin());
+    itemCount_ -= count;
+    blockItems_ = 0;
     codeFrequency_.fill(0);
     positionFrequency_.fill(0);
 }
@@ -425,6 +553,13 @@ void Lh5Encoder::setCostsFromPath(std::size_t steps) {
         }
         at += step.length;
     }
+    // Half the weight of the block so far steadies the prices of a short stretch.
+    for (unsigned i = 0; i < kCodeCount; ++i) {
+        codeCounts[i] += (codeFrequency_[i] + stepCodeFrequency_[i]) / 2;
+    }
+    for (unsigned i = 0; i < kPositionCodes; ++i) {
+        positionCounts[i] += (positionFrequency_[i] + stepPositionFrequency_[i]) / 2;
+    }
     std::uint8_t lengths[kCodeCount];
     BuildCodeLengths(codeCounts, kCodeCount, kMaxCodeLength, lengths);
     const unsigned codeUnused = std::min(*std::max_element(lengths, lengths + kCodeCount) + 1, 16);
@@ -456,10 +591,15 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
     pos_ = end_ = 0;
     sourceDone_ = readFailed_ = false;
     std::fill(head_.begin(), head_.end(), 0u);
+    std::fill(head3_.begin(), head3_.end(), 0u);
+    std::fill(head4_.begin(), head4_.end(), 0u);
     std::fill(chain_.begin(), chain_.end(), 0u);
     itemCount_ = 0;
+    blockItems_ = 0;
     codeFrequency_.fill(0);
     positionFrequency_.fill(0);
+    stepCodeFrequency_.fill(0);
+    stepPositionFrequency_.fill(0);
     out_.clear();
     written_ = 0;
     bits_.reset();
@@ -475,7 +615,8 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
         const std::size_t segmentEnd = std::min(pos_ + kSegment, end_);
         collectCandidates(segmentEnd);
         std::size_t steps = 0;
-        for (unsigned pass = 0; pass < settings_.passes; ++pass) {
+        const unsigned passes = pos_ == 0 ? settings_.firstPasses : settings_.passes;
+        for (unsigned pass = 0; pass < passes; ++pass) {
             parseSegment(segmentEnd);
             steps = tracePath(segmentEnd - pos_);
             setCostsFromPath(steps);
@@ -490,7 +631,8 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
             }
         }
     }
-    writeBlock();
+    settleStep();
+    writeBlock(blockItems_);
     bits_.flush(true);
     if (written_ + out_.size() > limit) {
         return EncodeOutcome::NotSmaller;

@@ -15,10 +15,14 @@ namespace zolvane::archiver {
 
 // How hard the match finder works; the defaults are what the archiver uses.
 struct EncoderSettings {
-    unsigned maxChain = 24;      // chain entries tried per position
-    unsigned niceLength = 64;    // a match this long is taken as it is, without pricing
-    unsigned blockCodes = 8192;  // codes per Huffman block
-    unsigned passes = 2;         // parses of a stretch; later ones use the earlier's codes
+    unsigned maxChain = 48;      // chain entries tried per position
+    unsigned niceLength = 256;   // a match this long ends the search
+    unsigned skipLength = 32;    // positions inside a match this long are not searched
+    unsigned blockCodes = 2048;  // codes per step of the block split: a block grows by whole
+                                 // steps while one table for both halves costs less than two
+    unsigned firstPasses = 2;    // parses of the first stretch, each priced by the one before:
+                                 // at the start there are no codes yet to price by
+    unsigned passes = 1;         // parses of every later stretch
 };
 
 enum class EncodeOutcome { Packed, NotSmaller, ReadFailed, WriteFailed };
@@ -38,12 +42,15 @@ private:
     static constexpr unsigned kMinMatch = 3;
     static constexpr unsigned kCodeCount = 510;  // 256 literals and lengths 3..256
     static constexpr unsigned kPositionCodes = 14;
-    static constexpr unsigned kHashBits = 15;
+    static constexpr unsigned kHashBits = 15;   // of the chains, keyed on five bytes
+    static constexpr unsigned kHash3Bits = 14;  // of the nearest three- and four-byte matches
     static constexpr unsigned kChainSize = 2 * kWindow;
     // Table entries hold buffer index + kBias, so that 0 stays out of reach as "empty".
     static constexpr std::uint32_t kBias = kWindow + 1;
     static constexpr std::size_t kSegment = 8192;
     static constexpr unsigned kMaxCandidates = 8;
+    static constexpr unsigned kPricedLengths = 4;
+    static constexpr std::size_t kMaxBlockCodes = 32768;
 
     struct Candidate {
         std::uint16_t length;
@@ -52,9 +59,14 @@ private:
 
     bool refill(ByteSource& source);
     void slide();
-    std::uint32_t insert(std::size_t pos);
-    unsigned findMatches(std::uint32_t candidate, std::size_t pos, unsigned limit,
-                         Candidate* found) const;
+    struct Heads {
+        std::uint32_t three;
+        std::uint32_t four;
+        std::uint32_t chain;
+    };
+
+    Heads insert(std::size_t pos);
+    unsigned findMatches(Heads heads, std::size_t pos, unsigned limit, Candidate* found) const;
     void collectCandidates(std::size_t segmentEnd);
     void parseSegment(std::size_t segmentEnd);
     std::size_t tracePath(std::size_t length);
@@ -63,7 +75,10 @@ private:
     void emitPath(std::size_t steps);
     void emitLiteral(std::uint8_t byte);
     void emitMatch(unsigned length, unsigned distance);
-    void writeBlock();
+    void pushItem();
+    void settleStep();
+    bool cheaperTogether() const;
+    void writeBlock(std::size_t count);
     void writeLengths(const std::uint8_t* lengths, unsigned count, unsigned countBits,
                       bool withSkip);
     void writeCodeLengths(const std::uint8_t* codeLengths, const std::uint8_t* tLengths,
@@ -77,6 +92,8 @@ private:
     bool sourceDone_ = false;
     bool readFailed_ = false;
     std::vector<std::uint32_t> head_;
+    std::vector<std::uint32_t> head3_;
+    std::vector<std::uint32_t> head4_;
     std::vector<std::uint32_t> chain_;
 
     // Per position of the current stretch: its candidate matches (longer ones farther),
@@ -84,16 +101,20 @@ private:
     std::vector<Candidate> candidates_;
     std::vector<std::uint8_t> candidateCount_;
     std::vector<std::uint32_t> pathCost_;
-    std::vector<Candidate> pathStep_;
+    std::vector<std::uint32_t> pathStep_;
     std::vector<Candidate> traced_;
     std::array<std::uint32_t, kCodeCount> codeCost_{};
     std::array<std::uint32_t, kPositionCodes> positionCost_{};
 
     std::vector<std::uint16_t> symbols_;
     std::vector<std::uint16_t> distances_;
+    // Items of the block being built, then those of the step not yet settled.
     std::size_t itemCount_ = 0;
+    std::size_t blockItems_ = 0;
     std::array<std::uint32_t, kCodeCount> codeFrequency_{};
     std::array<std::uint32_t, kPositionCodes> positionFrequency_{};
+    std::array<std::uint32_t, kCodeCount> stepCodeFrequency_{};
+    std::array<std::uint32_t, kPositionCodes> stepPositionFrequency_{};
 
     std::vector<std::uint8_t> out_;
     BitWriter bits_{out_};

@@ -9,13 +9,13 @@
 namespace zolvane::archiver {
 
 struct MemberHeader {
-    std::string method;            // "-lh5-", "-lh0-" or "-lhd-"
+    std::string method;  // "-lh5-", "-lh0-" or "-lhd-"
     std::uint32_t packedSize = 0;
     std::uint32_t originalSize = 0;
-    std::uint32_t mtime = 0;       // Unix time, UTC
-    std::uint16_t crc = 0;         // of the original bytes
-    std::uint16_t unixMode = 0;    // with the file-type bits
-    std::string path;              // '/'-separated, no leading '/'; a folder's own path
+    std::uint32_t mtime = 0;     // Unix time, UTC
+    std::uint16_t crc = 0;       // of the original bytes
+    std::uint16_t unixMode = 0;  // with the file-type bits
+    std::string path;            // '/'-separated, no leading '/'; a folder's own path
     bool folder = false;
 };
 

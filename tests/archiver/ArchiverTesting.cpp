@@ -82,7 +82,8 @@ std::vector<MemberInfo> ListMembers(const std::string& archivePath) {
     std::size_t at = 0;
     while (at < b.size() && b[at] != 0) {
         MemberInfo info;
-        info.method.assign(b.begin() + static_cast<long>(at) + 2, b.begin() + static_cast<long>(at) + 7);
+        info.method.assign(b.begin() + static_cast<long>(at) + 2,
+                           b.begin() + static_cast<long>(at) + 7);
         info.level = b.at(at + 20);
         std::size_t next = 0;
         if (info.level == 2) {
@@ -199,8 +200,8 @@ std::string Quoted(const std::string& text) {
 }
 
 Bytes TextBytes(std::size_t size) {
-    static const char* const kWords[] = {"the ", "split ", "floppy ", "piece ", "join ",
-                                         "archive\n", "of ", "header ", "size ", "1.44MB "};
+    static const char* const kWords[] = {"the ",      "split ", "floppy ", "piece ", "join ",
+                                         "archive\n", "of ",    "header ", "size ",  "1.44MB "};
     Bytes bytes;
     std::uint32_t state = 7;
     while (bytes.size() < size) {

@@ -1,13 +1,12 @@
 // The C boundary: result codes, the report buffer, refusals and the busy flag.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "archiver/Unlha32.h"
 #include "tests/archiver/ArchiverTesting.h"
@@ -32,9 +31,9 @@ TEST(ArchiverEntry, BadCommandsFailWithAReportAndTouchNothing) {
     TempDir temp;
     WriteTree(temp.path(), {{"a.txt", {1}}});
     CurrentFolder inside(temp.path());
-    for (const char* command :
-         {"", "   ", "q \"x.lzh\" \"a.txt\"", "a -a1", "a -a1 \"x.lzh\"", "a -k1 \"x.lzh\" \"a.txt\"",
-          "a -a1 \"x.lzh\" \"a.txt", "a -a1 \"x.lzh\" \"a.txt\" \"extra\"", "e -a1x1m0 \"x.lzh\""}) {
+    for (const char* command : {"", "   ", "q \"x.lzh\" \"a.txt\"", "a -a1", "a -a1 \"x.lzh\"",
+                                "a -k1 \"x.lzh\" \"a.txt\"", "a -a1 \"x.lzh\" \"a.txt",
+                                "a -a1 \"x.lzh\" \"a.txt\" \"extra\"", "e -a1x1m0 \"x.lzh\""}) {
         const RunResult result = RunUnlha(command);
         EXPECT_NE(result.code, 0) << command;
         EXPECT_FALSE(result.report.empty()) << command;
@@ -69,9 +68,8 @@ TEST(ArchiverEntry, RunningIsOneOnlyWhileACommandRunsInAnotherThread) {
     EXPECT_EQ(UnlhaGetRunning(), 0);
 
     RunResult result;
-    std::thread worker([&] {
-        result = RunUnlha("e -a1x1m0 \"" + fifo + "\" \"" + temp.file("dest") + "/\"*.*");
-    });
+    std::thread worker(
+        [&] { result = RunUnlha("e -a1x1m0 \"" + fifo + "\" \"" + temp.file("dest") + "/\"*.*"); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (UnlhaGetRunning() == 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

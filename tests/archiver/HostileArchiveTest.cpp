@@ -1,8 +1,7 @@
 // Archives made to hurt: damaged data, names that point out of the destination, links.
 // Each must fail or stay confined, and nothing may appear outside the destination.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/archiver/ArchiverTesting.h"
 
@@ -48,10 +47,9 @@ protected:
 
 TEST_F(HostileArchive, NamesLeadingOutOfTheDestinationAreRefused) {
     const std::string absolute = temp_.file("abs-target");
-    for (const HandMember& member : {HandMember{"", "../x", {'1'}},
-                                     HandMember{"", absolute, {'2'}},
-                                     HandMember{"a/../..", "x", {'3'}},
-                                     HandMember{"..", "y", {'4'}}}) {
+    for (const HandMember& member :
+         {HandMember{"", "../x", {'1'}}, HandMember{"", absolute, {'2'}},
+          HandMember{"a/../..", "x", {'3'}}, HandMember{"..", "y", {'4'}}}) {
         const RunResult result = unpack(BuildHandArchive({member}));
         EXPECT_NE(result.code, 0) << member.folder << " " << member.name << ": " << result.report;
         EXPECT_TRUE(strayFiles().empty()) << member.folder << member.name;
@@ -60,8 +58,8 @@ TEST_F(HostileArchive, NamesLeadingOutOfTheDestinationAreRefused) {
 }
 
 TEST_F(HostileArchive, RefusedMembersDoNotStopTheGoodOnes) {
-    const RunResult result = unpack(BuildHandArchive(
-        {{"", "../evil", {'e'}}, {"ok", "fine.txt", {'o', 'k'}}}));
+    const RunResult result =
+        unpack(BuildHandArchive({{"", "../evil", {'e'}}, {"ok", "fine.txt", {'o', 'k'}}}));
     EXPECT_NE(result.code, 0);
     EXPECT_EQ(ReadBytes((dest() / "ok" / "fine.txt").string()), (Bytes{'o', 'k'}));
     EXPECT_TRUE(strayFiles().empty());
@@ -70,8 +68,7 @@ TEST_F(HostileArchive, RefusedMembersDoNotStopTheGoodOnes) {
 TEST_F(HostileArchive, LinkMembersAreRefusedAndNeverFollowed) {
     // An LZH symbolic link: "name|target" with the link file type.
     HandMember link{"", "escape|" + temp_.path().string(), {}, "-lhd-", 0120777};
-    const RunResult result =
-        unpack(BuildHandArchive({link, {"escape", "planted.txt", {'p'}}}));
+    const RunResult result = unpack(BuildHandArchive({link, {"escape", "planted.txt", {'p'}}}));
     EXPECT_NE(result.code, 0) << result.report;
     EXPECT_FALSE(fs::is_symlink(dest() / "escape"));
     EXPECT_TRUE(strayFiles().empty());
@@ -107,7 +104,8 @@ TEST_F(HostileArchive, DamagedPackedDataFails) {
 TEST_F(HostileArchive, TruncatedArchivesFail) {
     const Bytes good = packedArchive();
     for (std::size_t length : {good.size() - 1 - 100, std::size_t{30}, std::size_t{10}}) {
-        const RunResult result = unpack(Bytes(good.begin(), good.begin() + static_cast<long>(length)));
+        const RunResult result =
+            unpack(Bytes(good.begin(), good.begin() + static_cast<long>(length)));
         EXPECT_NE(result.code, 0) << "cut at " << length;
         EXPECT_FALSE(fs::exists(dest() / "good.txt")) << "cut at " << length;
     }
@@ -115,9 +113,10 @@ TEST_F(HostileArchive, TruncatedArchivesFail) {
 
 TEST_F(HostileArchive, NotAnArchiveAtAllFails) {
     EXPECT_NE(unpack(TextBytes(5000)).code, 0);
-    EXPECT_NE(RunUnlha("e -a1x1m0 \"" + temp_.file("none.lzh") + "\" \"" + dest().string() +
-                       "/\"*.*").code,
-              0);
+    EXPECT_NE(
+        RunUnlha("e -a1x1m0 \"" + temp_.file("none.lzh") + "\" \"" + dest().string() + "/\"*.*")
+            .code,
+        0);
 }
 
 TEST_F(HostileArchive, ShiftJisNamesBecomeUtf8) {

@@ -1,8 +1,8 @@
 // The library's inner parts where a fault would hide behind a working round trip: code
 // lengths that are valid but poor, header bytes, command and mask reading.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "archiver/Command.h"
 #include "archiver/Crc16.h"
@@ -79,6 +79,7 @@ TEST(ArchiverParts, Level2HeaderMatchesHandWrittenBytes) {
     header.crc = 0xBEEF;
     header.unixMode = 0100644;
     header.path = "dir/a.txt";
+    // clang-format off
     std::vector<std::uint8_t> expected = {
         0x38, 0x00, '-', 'l', 'h', '5', '-', 0x34, 0x12, 0x00, 0x00, 0x9A, 0x78, 0x56, 0x00,
         0x00, 0xCA, 0x9A, 0x3B, 0x20, 0x02, 0xEF, 0xBE, 'U', 0x05, 0x00,
@@ -87,6 +88,7 @@ TEST(ArchiverParts, Level2HeaderMatchesHandWrittenBytes) {
         0x02, 'd', 'i', 'r', 0xFF, 0x05, 0x00,           // folder
         0x40, 0x20, 0x00, 0x05, 0x00,                    // DOS attribute: archive
         0x50, 0xA4, 0x81, 0x00, 0x00};                   // Unix mode 0100644
+    // clang-format on
     ASSERT_EQ(expected.size(), 0x38u);
     const std::uint16_t crc = test::ReferenceCrc16(expected);
     expected[27] = static_cast<std::uint8_t>(crc);

@@ -1,8 +1,7 @@
 // Packing and unpacking through the library's C entry, as the program calls it.
 #include <fcntl.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/archiver/ArchiverTesting.h"
 
@@ -15,7 +14,9 @@ class ArchiverRoundTrip : public ::testing::Test {
 protected:
     fs::path source() const { return temp_.path() / "source"; }
     fs::path dest() const { return temp_.path() / "dest"; }
-    std::string archive() const { return (temp_.path() / "out folder" / "my archive.lzh").string(); }
+    std::string archive() const {
+        return (temp_.path() / "out folder" / "my archive.lzh").string();
+    }
 
     void SetUp() override {
         fs::create_directories(source());
@@ -24,8 +25,8 @@ protected:
 
     RunResult add(const std::string& name, bool recursive = false) {
         CurrentFolder inside(source());
-        return RunUnlha(std::string(recursive ? "a -x1r1a1 \"" : "a -a1 \"") + archive() +
-                        "\" \"" + name + "\"");
+        return RunUnlha(std::string(recursive ? "a -x1r1a1 \"" : "a -a1 \"") + archive() + "\" \"" +
+                        name + "\"");
     }
 
     RunResult extract() {
@@ -67,7 +68,9 @@ TEST_F(ArchiverRoundTrip, ContentsOfEveryKindComeBackByteIdentical) {
 }
 
 TEST_F(ArchiverRoundTrip, StoresWhatDoesNotShrinkAndPacksTheRest) {
-    WriteTree(source(), {{"empty", {}}, {"random", PatternBytes(50000, 3)}, {"one", {7}},
+    WriteTree(source(), {{"empty", {}},
+                         {"random", PatternBytes(50000, 3)},
+                         {"one", {7}},
                          {"text", TextBytes(50000)}});
     ASSERT_EQ(add("*.*").code, 0);
     std::map<std::string, std::string> methods;
@@ -97,8 +100,8 @@ TEST_F(ArchiverRoundTrip, RestoresModificationTimeAndPermissions) {
 }
 
 TEST_F(ArchiverRoundTrip, MasksSeparatedBySemicolonsPickOnlyTheirFiles) {
-    WriteTree(source(), {{"a.txt", {1}}, {"B.TXT", {2}}, {"c.doc", {3}}, {"d.bin", {4}},
-                         {"sub/e.txt", {5}}});
+    WriteTree(source(),
+              {{"a.txt", {1}}, {"B.TXT", {2}}, {"c.doc", {3}}, {"d.bin", {4}}, {"sub/e.txt", {5}}});
     const RunResult result = add("*.txt;*.doc");
     ASSERT_EQ(result.code, 0) << result.report;
     std::vector<std::string> names = memberNames();
@@ -170,6 +173,32 @@ TEST_F(ArchiverRoundTrip, NamesThatMatchNothingFailAndLeaveTheArchiveAlone) {
     EXPECT_NE(missing.code, 0);
     EXPECT_NE(missing.report.find("missing.txt"), std::string::npos) << missing.report;
     EXPECT_EQ(ReadBytes(archive()), before);
+}
+
+// A sparse file over 4 GiB cannot be stored; it fails the command after the members
+// before it were written, which must then be undone.
+TEST_F(ArchiverRoundTrip, AFailureHalfwayLeavesThePreviousArchiveIntact) {
+    WriteTree(source(), {{"a.txt", TextBytes(3000)}, {"b.txt", TextBytes(4000)}});
+    ASSERT_EQ(add("a.txt").code, 0);
+    const Bytes before = ReadBytes(archive());
+    WriteBytes((source() / "huge.bin").string(), {});
+    fs::resize_file(source() / "huge.bin", std::uintmax_t{5} << 30);
+
+    const RunResult appended = add("*.*");
+    EXPECT_NE(appended.code, 0);
+    EXPECT_NE(appended.report.find("huge.bin"), std::string::npos) << appended.report;
+    EXPECT_EQ(ReadBytes(archive()), before);
+
+    WriteBytes((source() / "a.txt").string(), TextBytes(10));  // now a replacement too
+    EXPECT_NE(add("*.*").code, 0);
+    EXPECT_EQ(ReadBytes(archive()), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp_.path() / "out folder"),
+                            fs::directory_iterator()),
+              1);
+
+    fs::remove(archive());
+    EXPECT_NE(add("*.*").code, 0);
+    EXPECT_FALSE(fs::exists(archive()));
 }
 
 TEST_F(ArchiverRoundTrip, UnpackingReplacesAnExistingFile) {
