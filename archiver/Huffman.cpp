@@ -2,76 +2,80 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 namespace zolvane::archiver {
 namespace {
 
-struct Leaf {
-    std::uint32_t frequency;
-    std::uint16_t symbol;
-};
+constexpr std::size_t kMaxSymbols = 512;
 
-// Depth of every leaf in a Huffman tree over leaves sorted by rising frequency. Two queues
-// (the sorted leaves and the internal nodes, which are made in rising order) stand in for
-// a heap.
-std::vector<int> TreeDepths(const std::vector<Leaf>& leaves) {
-    const std::size_t leafCount = leaves.size();
+// Depth of every leaf in a Huffman tree over frequencies sorted rising. Two queues (the
+// sorted leaves and the internal nodes, which are made in rising order) stand in for a
+// heap. Fixed arrays: this runs for every stretch the parse prices, so it must not
+// allocate.
+void TreeDepths(const std::uint32_t* sorted, std::size_t leafCount, int* depth) {
     const std::size_t internalCount = leafCount - 1;
-    std::vector<std::uint64_t> weight(internalCount);
-    std::vector<std::size_t> parent(leafCount + internalCount);
+    std::uint64_t weight[kMaxSymbols];
+    std::uint16_t parent[2 * kMaxSymbols];
     std::size_t nextLeaf = 0;
     std::size_t nextInternal = 0;
-    auto takeSmallest = [&](std::size_t made) {
-        bool useLeaf = nextLeaf < leafCount &&
-                       (nextInternal >= made || leaves[nextLeaf].frequency <= weight[nextInternal]);
-        if (useLeaf) {
-            const std::size_t leaf = nextLeaf++;
-            return std::pair<std::size_t, std::uint64_t>{leaf, leaves[leaf].frequency};
+    auto takeSmallest = [&](std::size_t made, std::uint64_t& taken) -> std::size_t {
+        if (nextLeaf < leafCount &&
+            (nextInternal >= made || sorted[nextLeaf] <= weight[nextInternal])) {
+            taken = sorted[nextLeaf];
+            return nextLeaf++;
         }
-        const std::size_t index = nextInternal++;
-        return std::pair<std::size_t, std::uint64_t>{leafCount + index, weight[index]};
+        taken = weight[nextInternal];
+        return leafCount + nextInternal++;
     };
     for (std::size_t made = 0; made < internalCount; ++made) {
-        auto [first, firstWeight] = takeSmallest(made);
-        auto [second, secondWeight] = takeSmallest(made);
+        std::uint64_t firstWeight = 0;
+        std::uint64_t secondWeight = 0;
+        const std::size_t first = takeSmallest(made, firstWeight);
+        const std::size_t second = takeSmallest(made, secondWeight);
         weight[made] = firstWeight + secondWeight;
-        parent[first] = leafCount + made;
-        parent[second] = leafCount + made;
+        parent[first] = static_cast<std::uint16_t>(leafCount + made);
+        parent[second] = static_cast<std::uint16_t>(leafCount + made);
     }
     // The root is the last internal node; parents always come after their children.
-    std::vector<int> depth(leafCount + internalCount, 0);
+    int nodeDepth[2 * kMaxSymbols];
+    nodeDepth[leafCount + internalCount - 1] = 0;
     for (std::size_t node = leafCount + internalCount - 1; node-- > 0;) {
-        depth[node] = depth[parent[node]] + 1;
+        nodeDepth[node] = nodeDepth[parent[node]] + 1;
     }
-    depth.resize(leafCount);
-    return depth;
+    std::copy(nodeDepth, nodeDepth + leafCount, depth);
 }
 
 }  // namespace
 
 void BuildCodeLengths(const std::uint32_t* frequencies, std::size_t count, int maxLength,
                       std::uint8_t* lengths) {
-    std::vector<Leaf> leaves;
+    // Frequency above, symbol below: one sort orders by frequency, ties by symbol.
+    std::uint64_t leaves[kMaxSymbols];
+    std::size_t leafCount = 0;
     for (std::size_t symbol = 0; symbol < count; ++symbol) {
         lengths[symbol] = 0;
         if (frequencies[symbol] != 0) {
-            leaves.push_back({frequencies[symbol], static_cast<std::uint16_t>(symbol)});
+            leaves[leafCount++] = std::uint64_t{frequencies[symbol]} << 16 | symbol;
         }
     }
-    if (leaves.empty()) {
+    if (leafCount == 0) {
         return;
     }
-    if (leaves.size() == 1) {
-        lengths[leaves[0].symbol] = 1;
+    if (leafCount == 1) {
+        lengths[leaves[0] & 0xFFFF] = 1;
         return;
     }
-    std::stable_sort(leaves.begin(), leaves.end(),
-                     [](const Leaf& a, const Leaf& b) { return a.frequency < b.frequency; });
-    std::vector<int> depth = TreeDepths(leaves);
+    std::sort(leaves, leaves + leafCount);
+    std::uint32_t sorted[kMaxSymbols];
+    for (std::size_t i = 0; i < leafCount; ++i) {
+        sorted[i] = static_cast<std::uint32_t>(leaves[i] >> 16);
+    }
+    int depth[kMaxSymbols];
+    TreeDepths(sorted, leafCount, depth);
 
     std::array<std::uint32_t, kMaxCodeLength + 1> lengthCount{};
-    for (int d : depth) {
+    for (std::size_t i = 0; i < leafCount; ++i) {
+        const int d = depth[i];
         ++lengthCount[static_cast<std::size_t>(std::min(d, maxLength))];
     }
     // Clamping made the code over-full. Each step moves a leaf one level down and hangs a
@@ -97,7 +101,7 @@ void BuildCodeLengths(const std::uint32_t* frequencies, std::size_t count, int m
     std::size_t next = 0;
     for (std::size_t len = maxLen; len >= 1; --len) {
         for (std::uint32_t i = 0; i < lengthCount[len]; ++i) {
-            lengths[leaves[next++].symbol] = static_cast<std::uint8_t>(len);
+            lengths[leaves[next++] & 0xFFFF] = static_cast<std::uint8_t>(len);
         }
     }
 }
