@@ -203,9 +203,7 @@ private:
         ops_.showProgress(100);
         ops_.processEvents();
         closePiece();
-        const bool closed = std::fclose(output_) == 0;
-        output_ = nullptr;
-        if (!closed) {
+        if (!platform::CloseStream(output_)) {
             return stop(msg::kWriteFailed);
         }
         if (header_.Attributes != -1) {
@@ -239,15 +237,10 @@ private:
 
     void closePiece() {
         copier_.reset();
-        if (piece_ != nullptr) {
-            std::fclose(piece_);
-            piece_ = nullptr;
-        }
+        platform::CloseStream(piece_);
     }
 
-    MessageReply tell(const MessageBoxSpec& box) {
-        return ops_.message(box.text, box.caption, box.icon, box.buttons);
-    }
+    MessageReply tell(const MessageBoxSpec& box) { return Show(ops_, box); }
 
     int stop(const MessageBoxSpec& box) {
         tell(box);
@@ -257,10 +250,7 @@ private:
     // A partial output stays where it is, without the recorded time and attributes.
     int leave(int result) {
         closePiece();
-        if (output_ != nullptr) {
-            std::fclose(output_);
-            output_ = nullptr;
-        }
+        platform::CloseStream(output_);
         ops_.release();
         return result;
     }

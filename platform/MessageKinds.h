@@ -21,4 +21,10 @@ struct MessageBoxSpec {
     MessageButtons buttons;
 };
 
+// Shows a box through whatever surroundings an engine was given.
+template <typename Operations>
+MessageReply Show(Operations& ops, const MessageBoxSpec& box) {
+    return ops.message(box.text, box.caption, box.icon, box.buttons);
+}
+
 }  // namespace zolvane

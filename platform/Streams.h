@@ -13,6 +13,16 @@ std::int64_t TellStream(std::FILE* stream);
 // whence as for fseek. False on failure.
 bool SeekStream(std::FILE* stream, std::int64_t offset, int whence);
 
+// Closes a stream if it is open and forgets it; false when the close failed.
+inline bool CloseStream(std::FILE*& stream) {
+    if (stream == nullptr) {
+        return true;
+    }
+    const bool closed = std::fclose(stream) == 0;
+    stream = nullptr;
+    return closed;
+}
+
 struct BlockCopy {
     std::size_t read = 0;     // bytes taken from the input; fewer than asked at its end
     std::size_t written = 0;  // bytes that reached the output; fewer than read on failure

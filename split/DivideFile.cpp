@@ -290,22 +290,15 @@ private:
         // A write that failed earlier (even of buffered header bytes) leaves the error
         // mark on the stream; a failing close may be the first sign of a full disk.
         const bool failedBefore = std::ferror(piece_) != 0;
-        const bool closed = std::fclose(piece_) == 0;
-        piece_ = nullptr;
-        return closed && !failedBefore;
+        return platform::CloseStream(piece_) && !failedBefore;
     }
 
     void closeFiles() {
         closePiece();
-        if (sourceStream_ != nullptr) {
-            std::fclose(sourceStream_);
-            sourceStream_ = nullptr;
-        }
+        platform::CloseStream(sourceStream_);
     }
 
-    MessageReply tell(const MessageBoxSpec& box) {
-        return ops_.message(box.text, box.caption, box.icon, box.buttons);
-    }
+    MessageReply tell(const MessageBoxSpec& box) { return Show(ops_, box); }
 
     int stop(const MessageBoxSpec& box) {
         tell(box);
