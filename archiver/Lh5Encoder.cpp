@@ -19,6 +19,12 @@ constexpr unsigned kCountBitsT = 5;
 constexpr unsigned kCountBitsC = 9;
 constexpr unsigned kCountBitsP = 4;
 
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
 std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t value;
     std::memcpy(&value, p, sizeof value);
@@ -187,7 +193,7 @@ Lh5Encoder::Heads Lh5Encoder::insert(std::size_t pos) {
     std::uint32_t& headChain =
         head_[((word & 0xFFFFFFFFFFull) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits)];
     const Heads previous{head3, head4, headChain};
-    const auto stored = static_cast<std::uint32_t>(pos) + kBias;
+    const auto stored = static_cast<std::uint32_t>(pos) + bias_;
     chain_[stored & (kChainSize - 1)] = previous.chain;
     head3 = stored;
     head4 = stored;
@@ -200,12 +206,12 @@ Lh5Encoder::Heads Lh5Encoder::insert(std::size_t pos) {
 unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
                                  Candidate* found) const {
     const std::uint8_t* scan = buffer_.data() + pos;
-    const auto posStored = static_cast<std::uint32_t>(pos) + kBias;
+    const auto posStored = static_cast<std::uint32_t>(pos) + bias_;
     const std::uint32_t oldest = posStored - kWindow;
     unsigned best = kMinMatch - 1;
     unsigned count = 0;
     if (heads.three >= oldest) {
-        const std::uint8_t* match = buffer_.data() + (heads.three - kBias);
+        const std::uint8_t* match = buffer_.data() + (heads.three - bias_);
         const unsigned length = CommonLength(scan, match, limit);
         if (length >= kMinMatch) {
             best = length;
@@ -217,7 +223,7 @@ unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
         }
     }
     if (heads.four >= oldest && heads.four != heads.three) {
-        const std::uint8_t* match = buffer_.data() + (heads.four - kBias);
+        const std::uint8_t* match = buffer_.data() + (heads.four - bias_);
         if (match[best] == scan[best]) {
             const unsigned length = CommonLength(scan, match, limit);
             if (length > best) {
@@ -232,9 +238,16 @@ unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
     }
     std::uint32_t candidate = heads.chain;
     unsigned chainLeft = settings_.maxChain;
+    const std::uint32_t* chain = chain_.data();
+    const std::uint8_t* data = buffer_.data();
+    const std::uint32_t bias = bias_;
+    // The four bytes that end at the longest match so far: a candidate that differs there
+    // cannot be longer, and one load rules it out.
+    unsigned probe = best >= 4 ? best - 3 : 0;
+    std::uint32_t wanted = Load32(scan + probe);
     while (candidate >= oldest && chainLeft-- > 0) {
-        const std::uint8_t* match = buffer_.data() + (candidate - kBias);
-        if (match[best] == scan[best] && match[0] == scan[0] && match[1] == scan[1]) {
+        const std::uint8_t* match = data + (candidate - bias);
+        if (Load32(match + probe) == wanted) {
             const unsigned length = CommonLength(scan, match, limit);
             if (length > best) {
                 best = length;
@@ -245,9 +258,11 @@ unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
                 if (length >= settings_.niceLength || length == limit) {
                     break;
                 }
+                probe = best - 3;
+                wanted = Load32(scan + probe);
             }
         }
-        const std::uint32_t next = chain_[candidate & (kChainSize - 1)];
+        const std::uint32_t next = chain[candidate & (kChainSize - 1)];
         if (next >= candidate) {
             break;
         }
@@ -258,6 +273,7 @@ unsigned Lh5Encoder::findMatches(Heads heads, std::size_t pos, unsigned limit,
 
 void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
     std::size_t skipUntil = pos_;
+    std::size_t searchUntil = pos_;
     Candidate carried{0, 0};
     for (std::size_t pos = pos_; pos < segmentEnd; ++pos) {
         const std::size_t slot = pos - pos_;
@@ -269,9 +285,12 @@ void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
         const auto limit =
             static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, segmentEnd - pos));
         Candidate* found = &candidates_[slot * kMaxCandidates];
-        if (pos < skipUntil) {
-            // Inside a long match only its own continuation is offered.
+        const bool insideLong = pos < skipUntil;
+        if (insideLong) {
             --carried.length;
+        }
+        if (insideLong && pos >= searchUntil) {
+            // Deep inside a long match only its own continuation is offered.
             if (carried.length >= kMinMatch) {
                 found[0] = carried;
                 candidateCount_[slot] = 1;
@@ -281,13 +300,24 @@ void Lh5Encoder::collectCandidates(std::size_t segmentEnd) {
         if (limit < kMinMatch) {
             continue;
         }
-        const unsigned count = findMatches(heads, pos, limit, found);
+        unsigned count = findMatches(heads, pos, limit, found);
+        if (insideLong) {
+            if (carried.length >= kMinMatch &&
+                (count == 0 || found[count - 1].length < carried.length)) {
+                count = std::min(count, kMaxCandidates - 1);
+                found[count++] = carried;
+            }
+            candidateCount_[slot] = static_cast<std::uint8_t>(count);
+            continue;
+        }
         candidateCount_[slot] = static_cast<std::uint8_t>(count);
-        // A long match is surely part of the best path: searching inside it again would
-        // mostly find the same match, shifted.
+        // A long match is surely part of the best path: searching deep inside it would
+        // mostly find the same match, shifted. Just after its start a longer one that
+        // overlaps it may still begin, so the first few positions are searched.
         if (count > 0 && found[count - 1].length >= settings_.skipLength) {
             carried = found[count - 1];
             skipUntil = pos + carried.length - 1;
+            searchUntil = pos + 1 + settings_.searchedInside;
         }
     }
 }
@@ -588,12 +618,21 @@ void Lh5Encoder::emitPath(std::size_t steps) {
 
 EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64_t limit,
                                  std::uint64_t& packedSize) {
-    pos_ = end_ = 0;
+    pos_ = 0;
     sourceDone_ = readFailed_ = false;
-    std::fill(head_.begin(), head_.end(), 0u);
-    std::fill(head3_.begin(), head3_.end(), 0u);
-    std::fill(head4_.begin(), head4_.end(), 0u);
-    std::fill(chain_.begin(), chain_.end(), 0u);
+    // The tables are not cleared between files: a bias past everything the last file
+    // stored puts its entries out of the window. Only a bias about to run out clears them.
+    const std::uint64_t nextBias = std::uint64_t{bias_} + end_ + kWindow + 1;
+    end_ = 0;
+    if (bias_ == 0 || nextBias > kMaxBias) {
+        std::fill(head_.begin(), head_.end(), 0u);
+        std::fill(head3_.begin(), head3_.end(), 0u);
+        std::fill(head4_.begin(), head4_.end(), 0u);
+        std::fill(chain_.begin(), chain_.end(), 0u);
+        bias_ = kWindow + 1;
+    } else {
+        bias_ = static_cast<std::uint32_t>(nextBias);
+    }
     itemCount_ = 0;
     blockItems_ = 0;
     codeFrequency_.fill(0);
@@ -603,7 +642,13 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
     out_.clear();
     written_ = 0;
     bits_.reset();
-    setStartingCosts();
+    // Later files start from the prices the last one ended with: files packed together
+    // tend to be alike, and any prices are better than flat ones.
+    const bool fromScratch = !priced_;
+    if (fromScratch) {
+        setStartingCosts();
+        priced_ = true;
+    }
 
     for (;;) {
         if (!refill(source)) {
@@ -615,7 +660,8 @@ EncodeOutcome Lh5Encoder::encode(ByteSource& source, ByteSink& sink, std::uint64
         const std::size_t segmentEnd = std::min(pos_ + kSegment, end_);
         collectCandidates(segmentEnd);
         std::size_t steps = 0;
-        const unsigned passes = pos_ == 0 ? settings_.firstPasses : settings_.passes;
+        const unsigned passes =
+            pos_ == 0 && fromScratch ? settings_.firstPasses : settings_.passes;
         for (unsigned pass = 0; pass < passes; ++pass) {
             parseSegment(segmentEnd);
             steps = tracePath(segmentEnd - pos_);

@@ -15,13 +15,14 @@ namespace zolvane::archiver {
 
 // How hard the match finder works; the defaults are what the archiver uses.
 struct EncoderSettings {
-    unsigned maxChain = 48;      // chain entries tried per position
+    unsigned maxChain = 32;      // chain entries tried per position
     unsigned niceLength = 256;   // a match this long ends the search
-    unsigned skipLength = 32;    // positions inside a match this long are not searched
+    unsigned skipLength = 10;    // positions inside a match this long are not searched...
+    unsigned searchedInside = 2; // ...but for the first few after its start
     unsigned blockCodes = 2048;  // codes per step of the block split: a block grows by whole
                                  // steps while one table for both halves costs less than two
-    unsigned firstPasses = 2;    // parses of the first stretch, each priced by the one before:
-                                 // at the start there are no codes yet to price by
+    unsigned firstPasses = 2;    // parses of the very first stretch, each priced by the one
+                                 // before: at the start there are no codes yet to price by
     unsigned passes = 1;         // parses of every later stretch
 };
 
@@ -43,13 +44,14 @@ private:
     static constexpr unsigned kCodeCount = 510;  // 256 literals and lengths 3..256
     static constexpr unsigned kPositionCodes = 14;
     static constexpr unsigned kHashBits = 15;   // of the chains, keyed on five bytes
-    static constexpr unsigned kHash3Bits = 14;  // of the nearest three- and four-byte matches
+    static constexpr unsigned kHash3Bits = 16;  // of the nearest three- and four-byte matches
     static constexpr unsigned kChainSize = 2 * kWindow;
-    // Table entries hold buffer index + kBias, so that 0 stays out of reach as "empty".
-    static constexpr std::uint32_t kBias = kWindow + 1;
+    // Table entries hold buffer index + bias_, at least one window more than 0, so that 0
+    // stays out of reach as "empty"; each file gets a larger bias than the one before.
+    static constexpr std::uint32_t kMaxBias = std::uint32_t{1} << 30;
     static constexpr std::size_t kSegment = 8192;
     static constexpr unsigned kMaxCandidates = 8;
-    static constexpr unsigned kPricedLengths = 4;
+    static constexpr unsigned kPricedLengths = 2;
     static constexpr std::size_t kMaxBlockCodes = 32768;
 
     struct Candidate {
@@ -89,6 +91,7 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    std::uint32_t bias_ = 0;
     bool sourceDone_ = false;
     bool readFailed_ = false;
     std::vector<std::uint32_t> head_;
@@ -119,6 +122,7 @@ private:
     std::vector<std::uint8_t> out_;
     BitWriter bits_{out_};
     std::uint64_t written_ = 0;
+    bool priced_ = false;
 };
 
 }  // namespace zolvane::archiver

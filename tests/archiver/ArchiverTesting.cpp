@@ -85,6 +85,7 @@ std::vector<MemberInfo> ListMembers(const std::string& archivePath) {
         info.method.assign(b.begin() + static_cast<long>(at) + 2,
                            b.begin() + static_cast<long>(at) + 7);
         info.level = b.at(at + 20);
+        info.packedSize = Get32(b, at + 7);
         std::size_t next = 0;
         if (info.level == 2) {
             const std::size_t headerSize = Get16(b, at);

@@ -42,6 +42,7 @@ struct MemberInfo {
     std::string method;
     std::string name;  // folder and file name joined with '/'
     int level = -1;
+    std::uint32_t packedSize = 0;
 };
 
 // Walks level-0, 1 and 2 headers independently of the library's own reader.

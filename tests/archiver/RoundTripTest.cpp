@@ -67,6 +67,38 @@ TEST_F(ArchiverRoundTrip, ContentsOfEveryKindComeBackByteIdentical) {
     EXPECT_EQ(ReadTree(dest()), files);
 }
 
+// One packer serves every file of a command and keeps its tables between them; a file
+// must still never refer back into the one before, or it could not be unpacked alone.
+TEST_F(ArchiverRoundTrip, FilesPackedInOneCommandStayIndependent) {
+    const Bytes text = TextBytes(40000);
+    Bytes longer = BinaryLikeBytes(1500000);  // long enough to move the packer's buffer
+    longer.insert(longer.end(), text.begin(), text.end());
+    const std::map<std::string, Bytes> files = {
+        {"a.txt", text},
+        {"b.txt", text},
+        {"c.bin", longer},
+        {"d.txt", text},
+        {"e.txt", Bytes(text.begin(), text.begin() + 20)},
+    };
+    WriteTree(source(), files);
+    for (const char* name : {"a.txt", "b.txt", "c.bin", "d.txt", "e.txt"}) {
+        ASSERT_EQ(add(name).code, 0) << name;
+    }
+    ASSERT_EQ(add("*.*").code, 0);  // and once more, all in one command
+
+    std::map<std::string, std::uint32_t> packed;
+    for (const auto& member : ListMembers(archive())) {
+        packed[member.name] = member.packedSize;
+    }
+    // Copies of a file cost as much as the first: nothing was taken from it.
+    EXPECT_GT(packed["b.txt"], packed["a.txt"] * 9 / 10);
+    EXPECT_GT(packed["d.txt"], packed["a.txt"] * 9 / 10);
+
+    const RunResult unpacked = extract();
+    ASSERT_EQ(unpacked.code, 0) << unpacked.report;
+    EXPECT_EQ(ReadTree(dest()), files);
+}
+
 TEST_F(ArchiverRoundTrip, StoresWhatDoesNotShrinkAndPacksTheRest) {
     WriteTree(source(), {{"empty", {}},
                          {"random", PatternBytes(50000, 3)},
