@@ -10,6 +10,10 @@
 namespace zolvane::archiver {
 namespace {
 
+constexpr unsigned kCodeCount = Lh5Encoder::kCodeCount;
+constexpr unsigned kHashBits = Lh5Encoder::kHashBits;
+constexpr unsigned kHash3Bits = Lh5Encoder::kHash3Bits;
+
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // Zeros past the data let the match compare read whole words.
 constexpr std::size_t kPadding = 16;
@@ -47,6 +51,19 @@ unsigned CommonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned lim
 
 double XLog2X(double x) {
     return x * std::log2(x);
+}
+
+// Slots of the three tables for the bytes starting at a position (read little-endian).
+std::size_t Hash3(std::uint64_t word) {
+    return ((static_cast<std::uint32_t>(word) & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHash3Bits);
+}
+
+std::size_t Hash4(std::uint64_t word) {
+    return (static_cast<std::uint32_t>(word) * 0x9E3779B1u) >> (32 - kHash3Bits);
+}
+
+std::size_t Hash5(std::uint64_t word) {
+    return ((word & 0xFFFFFFFFFFull) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits);
 }
 
 unsigned PositionCode(unsigned distanceMinusOne) {
@@ -109,6 +126,57 @@ void ForEachCodeLengthToken(const std::uint8_t* lengths, unsigned count, Visit v
             visit(1u, 15u, 4u);
         } else {
             visit(2u, run - 20, kCountBitsC);
+        }
+    }
+}
+
+// Bits of the T table and the C lengths it codes, for the given C lengths.
+std::uint64_t CodeTableBits(const std::uint8_t* codeLengths) {
+    std::uint32_t tFrequency[kTCodeCount] = {};
+    std::uint64_t extra = 0;
+    const unsigned count = TrimmedCount(codeLengths, kCodeCount);
+    ForEachCodeLengthToken(codeLengths, count, [&](unsigned code, unsigned, unsigned bits) {
+        ++tFrequency[code];
+        extra += bits;
+    });
+    std::uint8_t tLengths[kTCodeCount];
+    BuildCodeLengths(tFrequency, kTCodeCount, kMaxCodeLength, tLengths);
+    EnsureTwoSymbols(tLengths, kTCodeCount);
+    std::uint64_t bits = kCountBitsT + 2 + kCountBitsC + extra;
+    for (unsigned i = 0; i < TrimmedCount(tLengths, kTCodeCount); ++i) {
+        bits += tLengths[i] <= 6 ? 3 : tLengths[i] - 3u;
+        bits += std::uint64_t{tFrequency[i]} * tLengths[i];
+    }
+    return bits;
+}
+
+// Huffman lengths are the cheapest for the codes alone, not with the table that carries
+// them: lifting the rarest symbols to a common floor evens out their lengths, and the
+// table of lengths then often shrinks by more than the codes grow. Whichever is
+// smallest in all is taken.
+void ChooseCodeLengths(const std::uint32_t* frequency, std::uint8_t* lengths) {
+    auto totalBits = [frequency](const std::uint8_t* candidate) {
+        std::uint64_t bits = CodeTableBits(candidate);
+        for (unsigned i = 0; i < kCodeCount; ++i) {
+            bits += std::uint64_t{frequency[i]} * candidate[i];
+        }
+        return bits;
+    };
+    BuildCodeLengths(frequency, kCodeCount, kMaxCodeLength, lengths);
+    EnsureTwoSymbols(lengths, kCodeCount);
+    std::uint64_t best = totalBits(lengths);
+    for (std::uint32_t floor : {2u, 4u}) {
+        std::uint32_t lifted[kCodeCount];
+        for (unsigned i = 0; i < kCodeCount; ++i) {
+            lifted[i] = frequency[i] == 0 ? 0 : std::max(frequency[i], floor);
+        }
+        std::uint8_t candidate[kCodeCount];
+        BuildCodeLengths(lifted, kCodeCount, kMaxCodeLength, candidate);
+        EnsureTwoSymbols(candidate, kCodeCount);
+        const std::uint64_t bits = totalBits(candidate);
+        if (bits < best) {
+            best = bits;
+            std::copy(candidate, candidate + kCodeCount, lengths);
         }
     }
 }
@@ -187,11 +255,15 @@ void Lh5Encoder::slide() {
 // and a short match is only worth taking from near by.
 Lh5Encoder::Heads Lh5Encoder::insert(std::size_t pos) {
     const std::uint64_t word = Load64(buffer_.data() + pos);
-    const auto low = static_cast<std::uint32_t>(word);
-    std::uint32_t& head3 = head3_[((low & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHash3Bits)];
-    std::uint32_t& head4 = head4_[(low * 0x9E3779B1u) >> (32 - kHash3Bits)];
-    std::uint32_t& headChain =
-        head_[((word & 0xFFFFFFFFFFull) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits)];
+    std::uint32_t& head3 = head3_[Hash3(word)];
+    std::uint32_t& head4 = head4_[Hash4(word)];
+    std::uint32_t& headChain = head_[Hash5(word)];
+    // The slots of a position a little ahead are fetched now, so that they are in the
+    // cache when it comes to them.
+    const std::uint64_t ahead = Load64(buffer_.data() + pos + kPrefetchAhead);
+    __builtin_prefetch(&head3_[Hash3(ahead)]);
+    __builtin_prefetch(&head4_[Hash4(ahead)]);
+    __builtin_prefetch(&head_[Hash5(ahead)]);
     const Heads previous{head3, head4, headChain};
     const auto stored = static_cast<std::uint32_t>(pos) + bias_;
     chain_[stored & (kChainSize - 1)] = previous.chain;
@@ -491,8 +563,7 @@ void Lh5Encoder::writeBlock(std::size_t count) {
     }
     std::uint8_t codeLengths[kCodeCount];
     std::uint16_t codes[kCodeCount];
-    BuildCodeLengths(codeFrequency_.data(), kCodeCount, kMaxCodeLength, codeLengths);
-    EnsureTwoSymbols(codeLengths, kCodeCount);
+    ChooseCodeLengths(codeFrequency_.data(), codeLengths);
     BuildCanonicalCodes(codeLengths, kCodeCount, codes);
 
     std::uint32_t tFrequency[kTCodeCount] = {};

@@ -23,7 +23,8 @@ struct EncoderSettings {
                                  // steps while one table for both halves costs less than two
     unsigned firstPasses = 2;    // parses of the very first stretch, each priced by the one
                                  // before: at the start there are no codes yet to price by
-    unsigned passes = 1;         // parses of every later stretch
+    unsigned passes = 1;
+    unsigned goodShift = 2;         // parses of every later stretch
 };
 
 enum class EncodeOutcome { Packed, NotSmaller, ReadFailed, WriteFailed };
@@ -37,7 +38,6 @@ public:
     EncodeOutcome encode(ByteSource& source, ByteSink& sink, std::uint64_t limit,
                          std::uint64_t& packedSize);
 
-private:
     static constexpr unsigned kWindow = 8192;
     static constexpr unsigned kMaxMatch = 256;
     static constexpr unsigned kMinMatch = 3;
@@ -45,6 +45,9 @@ private:
     static constexpr unsigned kPositionCodes = 14;
     static constexpr unsigned kHashBits = 15;   // of the chains, keyed on five bytes
     static constexpr unsigned kHash3Bits = 16;  // of the nearest three- and four-byte matches
+
+private:
+    static constexpr std::size_t kPrefetchAhead = 4;
     static constexpr unsigned kChainSize = 2 * kWindow;
     // Table entries hold buffer index + bias_, at least one window more than 0, so that 0
     // stays out of reach as "empty"; each file gets a larger bias than the one before.
