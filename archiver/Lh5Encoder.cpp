@@ -22,6 +22,7 @@ constexpr unsigned kTCodeCount = 19;
 constexpr unsigned kCountBitsT = 5;
 constexpr unsigned kCountBitsC = 9;
 constexpr unsigned kCountBitsP = 4;
+constexpr std::uint32_t kPriceScale = 16;
 
 std::uint32_t Load32(const std::uint8_t* p) {
     std::uint32_t value;
@@ -72,7 +73,31 @@ unsigned PositionCode(unsigned distanceMinusOne) {
 
 std::uint32_t DistanceCost(const std::uint32_t* positionCost, unsigned distance) {
     const unsigned code = PositionCode(distance - 1);
-    return positionCost[code] + (code > 1 ? code - 1 : 0);
+    return positionCost[code] + (code > 1 ? (code - 1) * kPriceScale : 0);
+}
+
+// Prices in sixteenths of a bit, -log2 of each symbol's share: close to the code lengths
+// such counts will get, without building them. A symbol not seen yet costs as much as
+// the rarest one seen.
+void SetPrices(const std::uint32_t* counts, unsigned size, std::uint32_t* price) {
+    std::uint32_t total = 0;
+    std::uint32_t rarest = 0xFFFFFFFFu;
+    for (unsigned i = 0; i < size; ++i) {
+        total += counts[i];
+        if (counts[i] != 0) {
+            rarest = std::min(rarest, counts[i]);
+        }
+    }
+    if (total == 0) {
+        return;
+    }
+    const float whole = std::log2(static_cast<float>(total));
+    const float unseen = whole - std::log2(static_cast<float>(rarest));
+    for (unsigned i = 0; i < size; ++i) {
+        float bits = counts[i] != 0 ? whole - std::log2(static_cast<float>(counts[i])) : unseen;
+        bits = std::clamp(bits, 1.0f, static_cast<float>(kMaxCodeLength));
+        price[i] = static_cast<std::uint32_t>(bits * kPriceScale + 0.5f);
+    }
 }
 
 // Readers choke on one-symbol tables in some places (a single-literal stream, the last
@@ -630,12 +655,13 @@ bool Lh5Encoder::drain(ByteSink& sink, bool final) {
 
 void Lh5Encoder::setStartingCosts() {
     for (unsigned symbol = 0; symbol < 256; ++symbol) {
-        codeCost_[symbol] = 8;
+        codeCost_[symbol] = 8 * kPriceScale;
     }
     for (unsigned symbol = 256; symbol < kCodeCount; ++symbol) {
-        codeCost_[symbol] = 6 + static_cast<std::uint32_t>(std::bit_width(symbol - 255u));
+        codeCost_[symbol] =
+            (6 + static_cast<std::uint32_t>(std::bit_width(symbol - 255u))) * kPriceScale;
     }
-    positionCost_.fill(4);
+    positionCost_.fill(4 * kPriceScale);
 }
 
 // Prices for the next parse: the code lengths the path just found would get. Symbols it
@@ -661,18 +687,8 @@ void Lh5Encoder::setCostsFromPath(std::size_t steps) {
     for (unsigned i = 0; i < kPositionCodes; ++i) {
         positionCounts[i] += (positionFrequency_[i] + stepPositionFrequency_[i]) / 2;
     }
-    std::uint8_t lengths[kCodeCount];
-    BuildCodeLengths(codeCounts, kCodeCount, kMaxCodeLength, lengths);
-    const unsigned codeUnused = std::min(*std::max_element(lengths, lengths + kCodeCount) + 1, 16);
-    for (unsigned symbol = 0; symbol < kCodeCount; ++symbol) {
-        codeCost_[symbol] = lengths[symbol] != 0 ? lengths[symbol] : codeUnused;
-    }
-    BuildCodeLengths(positionCounts, kPositionCodes, kMaxCodeLength, lengths);
-    const unsigned positionUnused =
-        std::min(*std::max_element(lengths, lengths + kPositionCodes) + 1, 16);
-    for (unsigned code = 0; code < kPositionCodes; ++code) {
-        positionCost_[code] = lengths[code] != 0 ? lengths[code] : positionUnused;
-    }
+    SetPrices(codeCounts, kCodeCount, codeCost_.data());
+    SetPrices(positionCounts, kPositionCodes, positionCost_.data());
 }
 
 void Lh5Encoder::emitPath(std::size_t steps) {
