@@ -1,7 +1,8 @@
 // The -lh5- packer: LZSS over an 8 KiB window with static Huffman codes per block. The
-// parse is chosen by cost: for each stretch of input every match the hash chains offer is
-// priced with the code lengths of the blocks just written, and the cheapest path of
-// literals and matches through the stretch wins.
+// parse is chosen by cost: for each stretch of input every match the hash tables offer is
+// priced by how often its symbols occurred in the stretches just packed, and the cheapest
+// path of literals and matches through the stretch wins. One packer serves all files of a
+// command; its prices carry over from one file to the next, its matches never do.
 #pragma once
 
 #include <array>
@@ -23,8 +24,7 @@ struct EncoderSettings {
                                  // steps while one table for both halves costs less than two
     unsigned firstPasses = 2;    // parses of the very first stretch, each priced by the one
                                  // before: at the start there are no codes yet to price by
-    unsigned passes = 1;
-    unsigned goodShift = 2;         // parses of every later stretch
+    unsigned passes = 1;         // parses of every later stretch
 };
 
 enum class EncodeOutcome { Packed, NotSmaller, ReadFailed, WriteFailed };
