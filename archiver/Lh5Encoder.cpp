@@ -664,8 +664,8 @@ void Lh5Encoder::setStartingCosts() {
     positionCost_.fill(4 * kPriceScale);
 }
 
-// Prices for the next parse: the code lengths the path just found would get. Symbols it
-// did not use cost a bit more than its longest code.
+// Prices for the next parse, from the symbols of the path just found and of the block it
+// joins.
 void Lh5Encoder::setCostsFromPath(std::size_t steps) {
     std::uint32_t codeCounts[kCodeCount] = {};
     std::uint32_t positionCounts[kPositionCodes] = {};
