@@ -21,15 +21,18 @@ public:
     void showProgress(int percent) override { terminal_.showProgress(percent); }
     void processEvents() override {}
     bool cancelRequested() override { return terminal_.cancelRequested(); }
-    OverwriteAnswer askOverwrite(const std::string& name) override {
-        return terminal_.askOverwrite(name);
+    OverwriteAnswer askOverwrite(const std::string& name, const std::string& outputPath) override {
+        return terminal_.askOverwrite(name, outputPath);
     }
     bool archiverReady() override { return archiver_.ArchiverReady; }
     bool archiverBusy() override { return archiver_.busy(); }
-    int runArchiver(const std::string& command) override { return archiver_.run(command); }
+    int runArchiver(const std::string& command, std::string& report) override {
+        return archiver_.run(command, report);
+    }
+    bool confirmUnpack(const std::string&, const std::string&) override { return true; }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons) override {
-        return terminal_.message(text, caption, icon, buttons);
+                         MessageButtons buttons, const std::string& detail) override {
+        return terminal_.message(text, caption, icon, buttons, detail);
     }
     void release() override {}
 

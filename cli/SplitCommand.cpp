@@ -61,8 +61,8 @@ public:
         return terminal_.askOverwrite(path);
     }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons) override {
-        return terminal_.message(text, caption, icon, buttons);
+                         MessageButtons buttons, const std::string& detail) override {
+        return terminal_.message(text, caption, icon, buttons, detail);
     }
     void release() override {}
 

@@ -37,9 +37,13 @@ Terminal::~Terminal() {
 }
 
 MessageReply Terminal::message(const std::string& text, const std::string& caption,
-                               MessageIcon /*icon*/, MessageButtons buttons) {
+                               MessageIcon /*icon*/, MessageButtons buttons,
+                               const std::string& detail) {
     clearProgress();
     PrintIndented(caption, text);
+    if (!detail.empty()) {
+        std::fprintf(stderr, "    %s\n", detail.c_str());
+    }
     switch (buttons) {
     case MessageButtons::Ok:
         return MessageReply::Ok;
@@ -53,9 +57,12 @@ MessageReply Terminal::message(const std::string& text, const std::string& capti
     return MessageReply::Cancel;
 }
 
-OverwriteAnswer Terminal::askOverwrite(const std::string& name) {
+OverwriteAnswer Terminal::askOverwrite(const std::string& name, const std::string& target) {
     clearProgress();
     std::fprintf(stderr, "[警告] 同名のファイル\n    %s\n    が存在します。\n", name.c_str());
+    if (!target.empty() && target != name) {
+        std::fprintf(stderr, "    上書きされるファイル: %s\n", target.c_str());
+    }
     if (overwriteAll_) {
         std::fputs("    → 以降すべて上書き (--overwrite)\n", stderr);
         return OverwriteAnswer::OverwriteAll;

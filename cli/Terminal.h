@@ -17,11 +17,13 @@ public:
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    // Prints the message; asks when stdin is a terminal, otherwise every two-button
-    // box answers Cancel.
+    // Prints the message and, on one more line, its detail (the file concerned and the
+    // system's reason); asks when stdin is a terminal, otherwise every two-button box
+    // answers Cancel.
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons);
-    OverwriteAnswer askOverwrite(const std::string& name);
+                         MessageButtons buttons, const std::string& detail = {});
+    // `target` is the file at risk when it differs from the name shown; may be empty.
+    OverwriteAnswer askOverwrite(const std::string& name, const std::string& target = {});
 
     void showLine(const std::string& label, const std::string& path);
     void showProgress(int percent);

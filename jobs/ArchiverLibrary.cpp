@@ -26,11 +26,21 @@ bool ArchiverLibrary::busy() const {
 }
 
 int ArchiverLibrary::run(const std::string& command, void* ownerWindow) const {
+    std::string ignored;
+    return run(command, ignored, ownerWindow);
+}
+
+int ArchiverLibrary::run(const std::string& command, std::string& report,
+                         void* ownerWindow) const {
+    report.clear();
     if (!ArchiverReady) {
         return -1;
     }
     char output[kOutputSize] = {};
-    return UnlhaProc(ownerWindow, command.c_str(), output, kOutputSize);
+    const int result = UnlhaProc(ownerWindow, command.c_str(), output, kOutputSize);
+    output[kOutputSize - 1] = '\0';  // whatever the library left there
+    report = output;
+    return result;
 }
 
 std::string AddToArchiveCommand(const std::string& archivePath, const std::string& nameOrMask,

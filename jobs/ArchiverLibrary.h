@@ -30,6 +30,8 @@ public:
     bool busy() const;
     // One command: 0 success, anything else failure (-1 when the library is not loaded).
     int run(const std::string& command, void* ownerWindow = nullptr) const;
+    // The same, keeping the library's report of what it did or why it failed.
+    int run(const std::string& command, std::string& report, void* ownerWindow = nullptr) const;
 
     std::unique_ptr<platform::SharedLibrary> ArchiverModule;
     UnlhaGetRunningFunction UnlhaGetRunningProc = nullptr;

@@ -100,7 +100,7 @@ private:
             return stop(msg::kOutputIsPiece);
         }
         if (!overwriteAll_ && FileIsPresent(outputPath_) != 0) {
-            switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName))) {
+            switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName), outputPath_)) {
             case OverwriteAnswer::OverwriteAll:
                 overwriteAll_ = true;
                 break;
@@ -224,7 +224,11 @@ private:
         if (ops_.archiverBusy()) {
             return stop(msg::kArchiverBusy);
         }
-        const int result = ops_.runArchiver(command);
+        if (!ops_.confirmUnpack(outputPath_, destination_)) {
+            return stop(msg::kUnpackDeclined, outputPath_);
+        }
+        std::string report;
+        const int result = ops_.runArchiver(command, report);
         if (std::remove(outputPath_.c_str()) != 0) {
             tell(msg::kCannotDeleteArchive);
         }
@@ -240,10 +244,12 @@ private:
         platform::CloseStream(piece_);
     }
 
-    MessageReply tell(const MessageBoxSpec& box) { return Show(ops_, box); }
+    MessageReply tell(const MessageBoxSpec& box, const std::string& detail = {}) {
+        return Show(ops_, box, detail);
+    }
 
-    int stop(const MessageBoxSpec& box) {
-        tell(box);
+    int stop(const MessageBoxSpec& box, const std::string& detail = {}) {
+        tell(box, detail);
         return leave(-1);
     }
 

@@ -63,4 +63,8 @@ inline constexpr MessageBoxSpec kNoArchiver{
     "結合したLZHファイルは結合先に残してあります。",
     "エラー", MessageIcon::Error, MessageButtons::Ok};
 
+inline constexpr MessageBoxSpec kUnpackDeclined{
+    "LZHファイルの展開を中止しました。\n結合したLZHファイルは結合先に残してあります。",
+    "メッセージ", MessageIcon::Information, MessageButtons::Ok};
+
 }  // namespace zolvane::join_messages

@@ -1,6 +1,8 @@
 // The vocabulary of the modal message boxes that engines ask their surroundings to show.
 #pragma once
 
+#include <string>
+
 namespace zolvane {
 
 enum class MessageIcon { None, Error, Warning, Information };
@@ -21,10 +23,12 @@ struct MessageBoxSpec {
     MessageButtons buttons;
 };
 
-// Shows a box through whatever surroundings an engine was given.
+// Shows a box through whatever surroundings an engine was given. The detail names the file
+// concerned and, where known, the system's reason ("PATH: REASON"); surroundings that can
+// show more than the fixed text show it, the window program keeps its boxes to that text.
 template <typename Operations>
-MessageReply Show(Operations& ops, const MessageBoxSpec& box) {
-    return ops.message(box.text, box.caption, box.icon, box.buttons);
+MessageReply Show(Operations& ops, const MessageBoxSpec& box, const std::string& detail = {}) {
+    return ops.message(box.text, box.caption, box.icon, box.buttons, detail);
 }
 
 }  // namespace zolvane

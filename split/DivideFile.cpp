@@ -298,10 +298,12 @@ private:
         platform::CloseStream(sourceStream_);
     }
 
-    MessageReply tell(const MessageBoxSpec& box) { return Show(ops_, box); }
+    MessageReply tell(const MessageBoxSpec& box, const std::string& detail = {}) {
+        return Show(ops_, box, detail);
+    }
 
-    int stop(const MessageBoxSpec& box) {
-        tell(box);
+    int stop(const MessageBoxSpec& box, const std::string& detail = {}) {
+        tell(box, detail);
         return leave(-1);
     }
 

@@ -44,8 +44,10 @@ public:
     virtual bool cancelRequested() = 0;
 
     virtual OverwriteAnswer askOverwrite(const std::string& piecePath) = 0;
+    // `detail` may be empty; see Show().
     virtual MessageReply message(const std::string& text, const std::string& caption,
-                                 MessageIcon icon, MessageButtons buttons) = 0;
+                                 MessageIcon icon, MessageButtons buttons,
+                                 const std::string& detail) = 0;
 
     // Hands control back to the user (the window program enables its main window).
     virtual void release() = 0;

@@ -30,19 +30,32 @@ public:
     void showProgress(int percent) override { progress.push_back(percent); }
     void processEvents() override { ++eventRounds; }
     bool cancelRequested() override { return cancelAtRound != 0 && eventRounds >= cancelAtRound; }
-    OverwriteAnswer askOverwrite(const std::string& name) override { return ask(name); }
+    std::vector<std::string> overwriteTargets;
+    OverwriteAnswer askOverwrite(const std::string& name, const std::string& outputPath) override {
+        overwriteTargets.push_back(outputPath);
+        return ask(name);
+    }
     bool archiverReady() override { return ready; }
     bool archiverBusy() override { return busy; }
-    int runArchiver(const std::string& command) override {
+    std::string archiverReport;
+    int runArchiver(const std::string& command, std::string& report) override {
         commands.push_back(command);
         if (onArchiver) {
             onArchiver(command);
         }
+        report = archiverReport;
         return archiverResult;
     }
+    // Archives offered for unpacking, and whether the unpack may go ahead.
+    std::vector<std::string> unpackOffers;
+    bool unpackAllowed = true;
+    bool confirmUnpack(const std::string& archivePath, const std::string&) override {
+        unpackOffers.push_back(archivePath);
+        return unpackAllowed;
+    }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons) override {
-        return show(text, caption, icon, buttons);
+                         MessageButtons buttons, const std::string& detail) override {
+        return show(text, caption, icon, buttons, detail);
     }
     void release() override { ++releases; }
 };

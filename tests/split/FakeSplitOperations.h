@@ -41,8 +41,8 @@ public:
     bool cancelRequested() override { return cancelAtRound != 0 && eventRounds >= cancelAtRound; }
     OverwriteAnswer askOverwrite(const std::string& path) override { return ask(path); }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons) override {
-        return show(text, caption, icon, buttons);
+                         MessageButtons buttons, const std::string& detail) override {
+        return show(text, caption, icon, buttons, detail);
     }
     void release() override { ++releases; }
 };

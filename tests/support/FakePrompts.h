@@ -17,6 +17,7 @@ struct ShownMessage {
     std::string caption;
     MessageIcon icon;
     MessageButtons buttons;
+    std::string detail;
 };
 
 struct FakePrompts {
@@ -31,8 +32,8 @@ struct FakePrompts {
     std::deque<OverwriteAnswer> overwriteAnswers;
 
     MessageReply show(const std::string& text, const std::string& caption, MessageIcon icon,
-                      MessageButtons buttons) {
-        messages.push_back({text, caption, icon, buttons});
+                      MessageButtons buttons, const std::string& detail) {
+        messages.push_back({text, caption, icon, buttons, detail});
         if (onMessage) {
             onMessage(messages.back());
         }
