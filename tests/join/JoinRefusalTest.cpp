@@ -301,6 +301,32 @@ TEST_F(JoinRefusalTest, StopsAfterPiece999) {
     EXPECT_TRUE(outIsEmpty());
 }
 
+// Every refusal names what it is about, with the system's reason where there is one.
+TEST_F(JoinRefusalTest, MessagesCarryTheFileAndTheReason) {
+    EXPECT_EQ(join(), -1);
+    EXPECT_EQ(ops.messages.at(0).detail, dir.file("set/REPORT.000") + ": No such file or directory");
+
+    FirstPiece first;
+    first.originalSize = 4;
+    first.data = {1, 2};
+    put("REPORT.000", test::FirstPieceBytes(first));
+    put("REPORT.001", test::LaterPieceBytes(7, {3, 4}));
+    test::FakeJoinOperations swapped;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", swapped, drives), -1);
+    EXPECT_EQ(swapped.messages.at(0).detail, dir.file("set/REPORT.001"));
+
+    test::FakeJoinOperations noFolder;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("absent") + "/", noFolder, drives), -1);
+    EXPECT_EQ(noFolder.texts(), std::vector<std::string>{"結合先のファイルを作成できませんでした。\n結合を中止します。"});
+    EXPECT_EQ(noFolder.messages.at(0).detail, dir.file("absent/REPORT.DOC") + ": No such file or directory");
+
+    fs::create_directory(dir.file("out/REPORT.DOC"));
+    test::FakeJoinOperations folderInTheWay;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", folderInTheWay, drives), -1);
+    EXPECT_EQ(folderInTheWay.messages.at(0).detail, dir.file("out/REPORT.DOC") + ": Is a directory");
+    EXPECT_TRUE(fs::is_empty(dir.file("out/REPORT.DOC")));
+}
+
 TEST_F(JoinRefusalTest, AttributesOfMinusOneAreSkipped) {
     FirstPiece first;
     first.attributes = -1;
