@@ -134,6 +134,7 @@ TEST_F(DiskTest, AFullDestinationEndsTheSplitWithAWriteError) {
     ops.freeSize = 200000;
     EXPECT_EQ(DivideFile(makeSource(300000), floppy + "/REPORT.DOC", ops), -1);
     EXPECT_EQ(ops.texts(), std::vector<std::string>{kWriteError});
+    EXPECT_EQ(ops.messages[0].detail, floppy + "/REPORT.000: No space left on device");
     EXPECT_TRUE(fs::exists(floppy + "/REPORT.000")) << "what was written stays";
 }
 
