@@ -101,7 +101,7 @@ private:
         if (std::filesystem::is_directory(outputPath_, ignored)) {
             return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, EISDIR));
         }
-        if (!overwriteAll_ && FileIsPresent(outputPath_) != 0) {
+        if (!overwriteAll_ && somethingIsThere()) {
             switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName), outputPath_)) {
             case OverwriteAnswer::OverwriteAll:
                 overwriteAll_ = true;
@@ -117,6 +117,15 @@ private:
         }
         ops_.showOutput(outputPath_);
         return std::nullopt;
+    }
+
+    // The output replaces whatever holds its name, so anything there is asked about: an
+    // unreadable file or a link as much as a file that can be opened.
+    bool somethingIsThere() const {
+        std::error_code error;
+        return FileIsPresent(outputPath_) != 0 ||
+               std::filesystem::symlink_status(outputPath_, error).type() !=
+                   std::filesystem::file_type::not_found;
     }
 
     Outcome readHeader() {

@@ -232,6 +232,24 @@ TEST_F(JoinRoundTripTest, AReadOnlyFileTheUserAgreedToReplaceIsReplaced) {
     EXPECT_EQ(info.st_mtime, kSourceTime - 1) << "DOS time keeps even seconds";
 }
 
+// Whatever holds the output's name is replaced only with the user's word: a link, or a
+// file that cannot be read, as much as a plain file.
+TEST_F(JoinRoundTripTest, AnythingUnderTheOutputNameIsAskedAbout) {
+    splitSource(3000);
+    fs::create_symlink(src.file("elsewhere"), output());
+    EXPECT_EQ(join(src.file("pieces/REPORT.000")), -1);
+    EXPECT_EQ(ops.overwriteQuestions.size(), 1u);
+    EXPECT_TRUE(fs::is_symlink(output()));
+
+    fs::remove(output());
+    test::WriteBytes(output(), {1});
+    chmod(output().c_str(), 0200);
+    test::FakeJoinOperations unreadable;
+    EXPECT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", unreadable, drives), -1);
+    EXPECT_EQ(unreadable.overwriteQuestions.size(), 1u);
+    EXPECT_EQ(fs::file_size(output()), 1u);
+}
+
 TEST_F(JoinRoundTripTest, ProgressIsTheTruncatedShareOfTheRecordedSize) {
     splitSource(60000, SizeChoice::Free, 100000);
     ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
