@@ -53,11 +53,12 @@ std::string Trimmed(const std::string& text) {
 // as it is, since a file name may begin or end with a blank.
 std::vector<std::string> SplitMasks(const std::string& text) {
     std::vector<std::string> masks;
+    const bool list = text.find(';') != std::string::npos;
     std::size_t start = 0;
     for (;;) {
         auto semicolon = text.find(';', start);
         std::string part = text.substr(start, semicolon - start);
-        if (semicolon != std::string::npos) {
+        if (list) {
             part = Trimmed(part);
         }
         if (!part.empty()) {
