@@ -23,12 +23,13 @@
  *   warning: no file matches '*.doc'
  *
  * Report of a check (c1): the first line is "would replace N files" ("would replace 1
- * file"), then one line per such file: its path relative to DEST, '/'-separated. Listed
- * are members that would be written as a file where DEST already holds an entry of that
- * path that is not a folder (links included); members the unpack would refuse (names
- * leading out of DEST, links) are not. The result is 0 whenever the archive could be
- * read, whether or not something would be replaced. The count comes first so that it
- * survives a report cut to the buffer; pass a large one (64 KiB).
+ * file"), then one line per such file, each once and in archive order: its path relative
+ * to DEST, '/'-separated. Listed are members that would be written as a file where DEST
+ * already holds an entry of that path that is not a folder (links included); members the
+ * unpack would refuse (names leading out of DEST, links) are not. The result is 0
+ * whenever the archive could be read, whether or not something would be replaced, and
+ * non-zero with the reason when it cannot. The count comes first so that it survives a
+ * report cut to the buffer; pass a large one (64 KiB).
  *
  * UnlhaGetRunning returns 1 while a command runs in any thread, 0 otherwise; it never
  * waits. Commands from several threads run one after the other. */
