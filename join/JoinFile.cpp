@@ -27,7 +27,10 @@ class Joiner {
 public:
     Joiner(const std::string& selected, const std::string& destination, JoinOperations& ops,
            platform::DriveQueries& drives)
-        : selected_(selected), destination_(destination), ops_(ops), drives_(drives),
+        : selected_(selected),
+          destination_(destination),
+          ops_(ops),
+          drives_(drives),
           buffer_(BlockSize) {}
 
     int run() {
@@ -61,7 +64,8 @@ private:
         }
         piecePath_ = PiecePathOf(selected_, pieceNumber_);
         if (!drives_.isReady(drive_)) {
-            const MessageBoxSpec& prompt = pieceNumber_ == 0 ? msg::kInsertDisk : msg::kInsertNextDisk;
+            const MessageBoxSpec& prompt =
+                pieceNumber_ == 0 ? msg::kInsertDisk : msg::kInsertNextDisk;
             if (tell(prompt, drive_) == MessageReply::Cancel) {
                 return leave(-1);
             }

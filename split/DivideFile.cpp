@@ -52,7 +52,8 @@ std::int32_t FixedPieceSize(SizeChoice choice, SplitOperations& ops) {
 
 // How many pieces a fixed-size split writes. A source that ends exactly at the end of a
 // piece gets one more piece holding only its number, as the copy loop does.
-std::int64_t PiecesNeeded(std::int64_t dataBytes, std::int64_t pieceSize, std::int64_t firstHeader) {
+std::int64_t PiecesNeeded(std::int64_t dataBytes, std::int64_t pieceSize,
+                          std::int64_t firstHeader) {
     const std::int64_t firstData = pieceSize - firstHeader;
     if (dataBytes < firstData) {
         return 1;
@@ -69,7 +70,10 @@ class Divider {
 public:
     Divider(const std::string& source, const std::string& destination, SplitOperations& ops,
             platform::DriveQueries& drives)
-        : source_(source), destination_(destination), ops_(ops), drives_(drives),
+        : source_(source),
+          destination_(destination),
+          ops_(ops),
+          drives_(drives),
           buffer_(BlockSize) {}
 
     int run() {
@@ -157,7 +161,8 @@ private:
         // leave a half-made set behind when a later piece would be the source itself.
         for (std::int32_t number = 0; number < pieces; ++number) {
             std::string text, path;
-            if (PadNumber(number, text, 3) == 0 && ReplaceExtension(destination_, text, path) == 0 &&
+            if (PadNumber(number, text, 3) == 0 &&
+                ReplaceExtension(destination_, text, path) == 0 &&
                 platform::SameFile(sourceStream_, path)) {
                 return stop(msg::kPieceIsSource, path);
             }

@@ -1,7 +1,5 @@
 // Drives as mount points: the mounted volumes, and the fstab entries of removable
 // media that are not mounted at the moment (an empty floppy drive is still a drive).
-#include "platform/Drives.h"
-
 #include <mntent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -11,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/Drives.h"
 #include "platform/posix/ExtFileRoom.h"
 
 namespace zolvane::platform {
@@ -68,7 +67,8 @@ bool LooksMounted(const std::string& root) {
     if (root == "/") {
         return true;
     }
-    struct stat self {}, parent {};
+    struct stat self {
+    }, parent{};
     return stat(root.c_str(), &self) == 0 &&
            stat(fs::path(root).parent_path().c_str(), &parent) == 0 && self.st_dev != parent.st_dev;
 }

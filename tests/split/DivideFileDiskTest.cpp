@@ -72,7 +72,8 @@ protected:
         for (const auto& entry : fs::directory_iterator(floppy)) {
             const std::string name = entry.path().filename().string();
             if (name.rfind("REPORT.", 0) == 0) {
-                fs::copy_file(entry.path(), collected + "/" + name, fs::copy_options::overwrite_existing);
+                fs::copy_file(entry.path(), collected + "/" + name,
+                              fs::copy_options::overwrite_existing);
                 pieceSizes.push_back(fs::file_size(entry.path()));
             }
         }
