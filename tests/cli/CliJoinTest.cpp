@@ -54,7 +54,8 @@ TEST_F(CliJoinTest, AMissingPieceCannotBeWaitedForWithoutATerminal) {
     fs::create_directory(dir.file("out"));
     const auto result = cli({"join", "pieces/REPORT.000", "--dest", "out"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[警告] 次のディスクを入れてください。"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("[警告] 次のディスクを入れてください。"), std::string::npos)
+        << result.err;
     EXPECT_EQ(cli({"info", "pieces/REPORT.000"}).exitCode, 1);
 }
 
@@ -89,7 +90,8 @@ TEST_F(CliJoinTest, InterruptCancelsAndKeepsThePartialOutput) {
     kill(running.pid, SIGINT);
     const auto result = running.wait();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos)
+        << result.err;
     EXPECT_TRUE(fs::exists(big));
     EXPECT_LT(fs::file_size(big), 300000000u);
 }

@@ -24,7 +24,8 @@ protected:
         }
     }
 
-    test::ProgramResult cli(const std::vector<std::string>& args, const std::string& where = "src") {
+    test::ProgramResult cli(const std::vector<std::string>& args,
+                            const std::string& where = "src") {
         return test::RunProgram(ZOLVANE_CLI, args, dir.file(where));
     }
 
@@ -34,10 +35,11 @@ protected:
 
 TEST_F(CliPackTest, SplitPackedThenJoinUnpacks) {
     fs::create_directory(dir.file("pieces"));
-    const auto split = cli({"split", "--pack", "../pieces/MAIL.LZH", "--recursive", "--size", "100000",
-                            "--dest", "../pieces", "*.*"});
+    const auto split = cli({"split", "--pack", "../pieces/MAIL.LZH", "--recursive", "--size",
+                            "100000", "--dest", "../pieces", "*.*"});
     ASSERT_EQ(split.exitCode, 0) << split.err;
-    EXPECT_FALSE(fs::exists(dir.file("pieces/MAIL.LZH"))) << "the archive is deleted after the split";
+    EXPECT_FALSE(fs::exists(dir.file("pieces/MAIL.LZH")))
+        << "the archive is deleted after the split";
     EXPECT_TRUE(fs::exists(dir.file("pieces/MAIL.000")));
 
     const auto info = cli({"info", "../pieces/MAIL.000"});
@@ -57,7 +59,8 @@ TEST_F(CliPackTest, PackAddsNamesAndMasksAndStopsAtTheFirstFailure) {
     EXPECT_EQ(cli({"pack", "../one.lzh", "a.txt", "*.doc"}).exitCode, 0);
     const auto failed = cli({"pack", "../two.lzh", "a.txt", "missing.txt", "b.doc"});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_NE(failed.err.find("missing.txt を圧縮できませんでした。"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("missing.txt を圧縮できませんでした。"), std::string::npos)
+        << failed.err;
     EXPECT_EQ(failed.err.find("Pack: b.doc"), std::string::npos) << "no command after a failure";
 
     fs::create_directory(dir.file("out"));
