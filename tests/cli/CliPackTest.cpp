@@ -1,8 +1,14 @@
 // Packing and unpacking from the terminal with the real archiver library beside the program.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
+#include "tests/cli/PtyProgram.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -67,6 +73,131 @@ TEST_F(CliPackTest, PackAddsNamesAndMasksAndStopsAtTheFirstFailure) {
     // An archive alone unpacks through a one-piece set as well.
     ASSERT_EQ(cli({"split", "one.lzh", "--dest", "out", "--size", "10000000"}, ".").exitCode, 0);
     EXPECT_EQ(cli({"info", "out/one.000"}, ".").exitCode, 0);
+}
+
+TEST_F(CliPackTest, MasksThatMatchNothingAreWarnedOf) {
+    const auto result = cli({"pack", "../m.lzh", "*.txt ; *.xyz;*.doc", "--recursive"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("[警告] 一致するファイルがありません: *.xyz\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("*.txt\n"), std::string::npos) << result.err;
+}
+
+// Ctrl-C once the first archiver command is under way: the command finishes, nothing more
+// is packed, and only an archive this run created is removed.
+TEST_F(CliPackTest, InterruptStopsPackingAfterTheCommandInProgress) {
+    test::WriteBytes(dir.file("src/big.bin"), test::PatternBytes(3000000, 7));
+    const std::vector<std::string> many(40, "big.bin");
+    const auto interrupted = [&](std::vector<std::string> args) {
+        args.insert(args.end(), many.begin(), many.end());
+        auto running = test::StartProgram(ZOLVANE_CLI, args, dir.file("src"));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            std::ifstream err(running.errPath);
+            std::stringstream text;
+            text << err.rdbuf();
+            if (text.str().find("Pack:") != std::string::npos ||
+                std::chrono::steady_clock::now() > deadline) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        kill(running.pid, SIGINT);
+        return running.wait();
+    };
+    const auto packCount = [](const std::string& err) {
+        std::size_t count = 0;
+        for (auto at = err.find("Pack:"); at != std::string::npos; at = err.find("Pack:", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+
+    auto result = interrupted({"pack", "../new.lzh"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("[メッセージ] 圧縮が中止されました。"), std::string::npos)
+        << result.err;
+    EXPECT_LT(packCount(result.err), many.size());
+    EXPECT_FALSE(fs::exists(dir.file("new.lzh")));
+
+    ASSERT_EQ(cli({"pack", "../old.lzh", "a.txt"}).exitCode, 0);
+    result = interrupted({"pack", "../old.lzh"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(fs::exists(dir.file("old.lzh"))) << "it was there before";
+
+    fs::create_directory(dir.file("pieces"));
+    result = interrupted({"split", "--pack", "../pieces/MAIL.LZH", "--dest", "../pieces"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos)
+        << result.err;
+    EXPECT_TRUE(fs::is_empty(dir.file("pieces"))) << "no split and no archive";
+}
+
+// The files an unpack would replace are put to the user as a plain join's output is.
+TEST_F(CliPackTest, APackedJoinReplacesFilesOnlyAsAPlainJoinWould) {
+    for (int i = 0; i < 25; ++i) {
+        files.push_back({"many/" + std::to_string(i) + ".txt", test::PatternBytes(100, 10 + i)});
+        fs::create_directories(dir.file("src/many"));
+        test::WriteBytes(dir.file("src/" + files.back().first), files.back().second);
+    }
+    fs::create_directory(dir.file("pieces"));
+    ASSERT_EQ(
+        cli({"split", "--pack", "../pieces/MAIL.LZH", "--recursive", "--dest", "../pieces", "*.*"})
+            .exitCode,
+        0);
+    // The destination holds other versions of every packed file.
+    const auto fillDestination = [&] {
+        for (const auto& [name, bytes] : files) {
+            fs::create_directories(fs::path(dir.file("out/" + name)).parent_path());
+            test::WriteBytes(dir.file("out/" + name), {'o', 'l', 'd'});
+        }
+        fs::remove(dir.file("out/MAIL.LZH"));
+    };
+    const auto untouched = [&] {
+        for (const auto& [name, bytes] : files) {
+            if (test::ReadBytes(dir.file("out/" + name)) != Bytes{'o', 'l', 'd'}) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const std::vector<std::string> join = {"join", "../pieces/MAIL.000", "--dest", "../out"};
+
+    fillDestination();
+    auto result = cli(join);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(untouched());
+    EXPECT_TRUE(fs::exists(dir.file("out/MAIL.LZH"))) << "the rebuilt archive is kept";
+    EXPECT_NE(result.err.find("28 個のファイルが上書きされます"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("    sub/c.txt\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("    ... ほか 8 件\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("--overwrite"), std::string::npos);
+    EXPECT_NE(result.err.find("LZHファイルの展開を中止しました。"), std::string::npos);
+
+    fillDestination();
+    {
+        test::PtyProgram asked(ZOLVANE_CLI, join, dir.file("src"));
+        ASSERT_TRUE(asked.waitFor("[a] すべて上書き / [c] キャンセル: ")) << asked.screen();
+        asked.type("c");
+        EXPECT_EQ(asked.finish().exitCode, 1);
+        EXPECT_TRUE(untouched());
+    }
+
+    fillDestination();
+    {
+        test::PtyProgram asked(ZOLVANE_CLI, join, dir.file("src"));
+        ASSERT_TRUE(asked.waitFor("[a] すべて上書き / [c] キャンセル: ")) << asked.screen();
+        asked.type("a");
+        EXPECT_EQ(asked.finish().exitCode, 0);
+    }
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(test::ReadBytes(dir.file("out/" + name)), bytes) << name;
+    }
+
+    fillDestination();
+    result = cli({"join", "../pieces/MAIL.000", "--dest", "../out", "--overwrite"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(test::ReadBytes(dir.file("out/a.txt")), files.front().second);
 }
 
 TEST_F(CliPackTest, SplitPackedNeverTakesOverAnExistingFile) {
