@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "cli/Arguments.h"
+
+#include <gtest/gtest.h>
 
 namespace zolvane::cli {
 namespace {
 
 TEST(Arguments, OptionsAnywhereInBothSpellings) {
-    const Arguments args =
-        ParseArguments({"--size", "720KB", "FILE", "--dest=/mnt/a b", "--overwrite"},
-                       {"--size", "--dest"}, {"--overwrite"});
+    const Arguments args = ParseArguments({"--size", "720KB", "FILE", "--dest=/mnt/a b", "--overwrite"},
+                                          {"--size", "--dest"}, {"--overwrite"});
     EXPECT_TRUE(args.error.empty());
     EXPECT_EQ(args.positional, std::vector<std::string>{"FILE"});
     EXPECT_EQ(*args.value("--size"), "720KB");

@@ -44,6 +44,10 @@ TEST_F(CliJoinTest, DestinationAndOverwrite) {
     const auto refused = cli({"join", "pieces/REPORT.000", "--dest", "out"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(fs::file_size(dir.file("out/REPORT.DOC")), 1u);
+    // The question names the recorded name and the file at risk.
+    EXPECT_NE(refused.err.find("\\REPORT.DOC\n"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("上書きされるファイル: " + dir.file("out/REPORT.DOC")),
+              std::string::npos);
 
     EXPECT_EQ(cli({"join", "pieces/REPORT.000", "--dest", "out/", "--overwrite"}).exitCode, 0);
     EXPECT_EQ(test::ReadBytes(dir.file("out/REPORT.DOC")), source);
@@ -54,8 +58,7 @@ TEST_F(CliJoinTest, AMissingPieceCannotBeWaitedForWithoutATerminal) {
     fs::create_directory(dir.file("out"));
     const auto result = cli({"join", "pieces/REPORT.000", "--dest", "out"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[警告] 次のディスクを入れてください。"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("[警告] 次のディスクを入れてください。"), std::string::npos) << result.err;
     EXPECT_EQ(cli({"info", "pieces/REPORT.000"}).exitCode, 1);
 }
 
@@ -90,8 +93,7 @@ TEST_F(CliJoinTest, InterruptCancelsAndKeepsThePartialOutput) {
     kill(running.pid, SIGINT);
     const auto result = running.wait();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos) << result.err;
     EXPECT_TRUE(fs::exists(big));
     EXPECT_LT(fs::file_size(big), 300000000u);
 }

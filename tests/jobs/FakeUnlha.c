@@ -4,7 +4,6 @@
 #include <string.h>
 
 static char lastCommand[1024];
-static unsigned long lastOutputSize;
 
 __attribute__((visibility("default"))) int UnlhaGetRunning(void) {
     const char* busy = getenv("FAKE_UNLHA_BUSY");
@@ -18,7 +17,6 @@ __attribute__((visibility("default"))) int Unlha(void* owner, const char* comman
     const char* reportLength = getenv("FAKE_UNLHA_REPORT_LENGTH");
     (void)owner;
     strncpy(lastCommand, command, sizeof lastCommand - 1);
-    lastOutputSize = size;
     if (output != NULL && size > 0) {
         /* A report of the asked length, cut to the buffer as the real library does. */
         unsigned long length = reportLength != NULL ? strtoul(reportLength, NULL, 10) : 0;
@@ -34,8 +32,4 @@ __attribute__((visibility("default"))) int Unlha(void* owner, const char* comman
 
 __attribute__((visibility("default"))) const char* FakeLastCommand(void) {
     return lastCommand;
-}
-
-__attribute__((visibility("default"))) unsigned long FakeLastOutputSize(void) {
-    return lastOutputSize;
 }
