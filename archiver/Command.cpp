@@ -62,6 +62,12 @@ std::string ApplySwitches(const std::string& text, Command& command) {
         case 'x':
             command.keepFolders = on;
             break;
+        case 'c':
+            if (command.kind != Command::Kind::Extract) {
+                return "switch -c is for unpacking only";
+            }
+            command.check = on;
+            break;
         case 'a':  // attributes: always recorded and restored
         case 'm':  // messages: never shown
             break;

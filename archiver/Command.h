@@ -10,6 +10,7 @@ struct Command {
     Kind kind = Kind::Add;
     bool recursive = false;    // r1: subfolders too
     bool keepFolders = false;  // x1: store or restore folder names
+    bool check = false;        // c1, unpacking only: find what would be replaced, write nothing
     std::string archive;
     std::string name;         // add: a file name or masks
     std::string destination;  // extract: the folder

@@ -8,20 +8,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
+#include "archiver/ByteStreams.h"
 #include "archiver/FileDescriptor.h"
 #include "archiver/FileSelection.h"
+#include "archiver/Lh5Decoder.h"
 #include "archiver/LzhHeader.h"
 
 namespace zolvane::archiver {
 namespace {
 
 constexpr std::size_t kReadBlock = std::size_t{1} << 16;
+// libarchive refuses -lh5- data shorter than this, which other LZH readers unpack.
+constexpr std::uint64_t kShortestForLibarchive = 8;
+
+// libarchive may have no text for an error.
+std::string ReaderError(archive* reader, const char* fallback) {
+    const char* why = archive_error_string(reader);
+    return why != nullptr ? why : fallback;
+}
 
 bool IsValidUtf8(const std::string& text) {
     std::size_t i = 0;
@@ -158,6 +170,78 @@ bool MakeFolderTree(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Whether parts names an entry other than a folder in the destination as it is now,
+// reached as the unpack would reach it: through real folders, never through a link.
+bool ExistsAsNonFolder(int rootFd, const std::vector<std::string>& parts) {
+    if (rootFd < 0) {
+        return false;
+    }
+    FileDescriptor folder(dup(rootFd));
+    for (std::size_t i = 0; i + 1 < parts.size() && folder.get() >= 0; ++i) {
+        folder.reset(openat(folder.get(), parts[i].c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    struct stat info {};
+    return folder.get() >= 0 &&
+           fstatat(folder.get(), parts.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           !S_ISDIR(info.st_mode);
+}
+
+std::string JoinedPath(const std::vector<std::string>& parts) {
+    std::string path;
+    for (const auto& part : parts) {
+        path += (path.empty() ? "" : "/") + part;
+    }
+    return path;
+}
+
+bool NeedsOwnDecoder(const ExistingMember& member) {
+    return member.packedSize < kShortestForLibarchive && LhMethodNamed(member.method).has_value();
+}
+
+// The packed data of one member, straight from the archive file.
+class FileRangeSource : public ByteSource {
+public:
+    FileRangeSource(int fd, std::uint64_t offset, std::uint64_t size)
+        : fd_(fd), offset_(offset), left_(size) {}
+    long read(std::uint8_t* data, std::size_t size) override {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
+        if (want == 0) {
+            return 0;
+        }
+        const ssize_t got = pread(fd_, data, want, static_cast<off_t>(offset_));
+        if (got <= 0) {
+            return -1;
+        }
+        offset_ += static_cast<std::uint64_t>(got);
+        left_ -= static_cast<std::uint64_t>(got);
+        return static_cast<long>(got);
+    }
+
+private:
+    int fd_;
+    std::uint64_t offset_;
+    std::uint64_t left_;
+};
+
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(int fd) : fd_(fd) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        return WriteAll(fd_, data, size);
+    }
+
+private:
+    int fd_;
+};
+
+// What became of a member's data: an empty error when it was written whole, and whether
+// the archive can still be read after it.
+struct DataOutcome {
+    std::string error;
+    bool canGoOn = true;
+};
+
 struct FolderTime {
     std::vector<std::string> parts;
     struct timespec mtime;
@@ -165,11 +249,14 @@ struct FolderTime {
 
 class Unpacker {
 public:
-    Unpacker(const ExtractRequest& request, int rootFd, archive* reader)
-        : request_(request), rootFd_(rootFd), reader_(reader) {}
+    // archiveFd reads the members the walk found that libarchive cannot unpack; -1 when
+    // there was no walk.
+    Unpacker(const ExtractRequest& request, int rootFd, archive* reader, int archiveFd)
+        : request_(request), rootFd_(rootFd), reader_(reader), archiveFd_(archiveFd) {}
 
-    // Handles one member; returns false when reading cannot go on.
-    bool unpack(archive_entry* entry, ExtractResult& result) {
+    // Handles one member, with what the header walk found of it (or nothing); returns
+    // false when reading cannot go on.
+    bool unpack(archive_entry* entry, const ExistingMember* member, ExtractResult& result) {
         const char* rawName = archive_entry_pathname(entry);
         const std::string name = NameAsUtf8(rawName != nullptr ? rawName : "");
         SafeName safe = SplitMemberName(name);
@@ -184,7 +271,7 @@ public:
             return skipData();
         }
         if (type == AE_IFDIR) {
-            if (request_.keepFolders) {
+            if (request_.keepFolders && !request_.checkOnly) {
                 unpackFolder(safe.parts, entry, name, result);
             }
             return skipData();
@@ -195,7 +282,11 @@ public:
         if (!request_.keepFolders) {
             safe.parts.erase(safe.parts.begin(), safe.parts.end() - 1);
         }
-        return unpackFile(safe.parts, entry, name, result);
+        if (request_.checkOnly) {
+            noteReplaced(safe.parts, result);
+            return skipData();
+        }
+        return unpackFile(safe.parts, entry, member, name, result);
     }
 
     // Folder times go last, once nothing more is written into them.
@@ -216,18 +307,34 @@ public:
         ++problemCount_;
     }
 
+    // The archive itself cannot be read on.
+    void fail(const std::string& name, const std::string& why) {
+        refuse(name, why);
+        readable_ = false;
+    }
+
     const std::string& problems() const { return problems_; }
     int problemCount() const { return problemCount_; }
+    bool readable() const { return readable_; }
 
 private:
     bool skipData() {
         int status = archive_read_data_skip(reader_);
         if (status == ARCHIVE_FATAL) {
-            refuse("archive",
-                   archive_error_string(reader_) ? archive_error_string(reader_) : "damaged");
+            fail("archive", ReaderError(reader_, "damaged"));
             return false;
         }
         return true;
+    }
+
+    void noteReplaced(const std::vector<std::string>& parts, ExtractResult& result) {
+        if (!ExistsAsNonFolder(rootFd_, parts)) {
+            return;
+        }
+        std::string path = JoinedPath(parts);
+        if (listed_.insert(path).second) {
+            result.wouldReplace.push_back(std::move(path));
+        }
     }
 
     void unpackFolder(const std::vector<std::string>& parts, archive_entry* entry,
@@ -242,7 +349,7 @@ private:
     }
 
     bool unpackFile(const std::vector<std::string>& parts, archive_entry* entry,
-                    const std::string& name, ExtractResult& result) {
+                    const ExistingMember* member, const std::string& name, ExtractResult& result) {
         FileDescriptor folder(OpenFolder(rootFd_, parts, parts.size() - 1));
         if (folder.get() < 0) {
             refuse(name, std::string("cannot create its folder: ") + std::strerror(errno));
@@ -258,27 +365,17 @@ private:
             refuse(name, std::string("cannot create: ") + std::strerror(errno));
             return skipData();
         }
-        bool readable = true;
-        bool written = true;
-        std::vector<std::uint8_t> block(kReadBlock);
-        for (;;) {
-            la_ssize_t got = archive_read_data(reader_, block.data(), block.size());
-            if (got < 0) {
-                readable = false;
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            if (written && !WriteAll(out.get(), block.data(), static_cast<std::size_t>(got))) {
-                written = false;
-            }
-        }
-        if (!readable || !written) {
+        const DataOutcome data = member != nullptr && NeedsOwnDecoder(*member)
+                                     ? decodeOwn(*member, out.get())
+                                     : copyFromReader(out.get());
+        if (!data.error.empty()) {
             unlinkat(folder.get(), temporary.c_str(), 0);
-            const char* why = archive_error_string(reader_);
-            refuse(name, !readable ? (why ? why : "damaged data") : "cannot write");
-            return readable;
+            if (data.canGoOn) {
+                refuse(name, data.error);
+            } else {
+                fail(name, data.error);
+            }
+            return data.canGoOn;
         }
         mode_t mode = archive_entry_perm(entry) & 0777;
         fchmod(out.get(), mode != 0 ? mode : 0644);
@@ -293,12 +390,48 @@ private:
         return true;
     }
 
+    DataOutcome copyFromReader(int fd) {
+        bool written = true;
+        std::vector<std::uint8_t> block(kReadBlock);
+        for (;;) {
+            la_ssize_t got = archive_read_data(reader_, block.data(), block.size());
+            if (got < 0) {
+                return {ReaderError(reader_, "damaged data"), false};
+            }
+            if (got == 0) {
+                break;
+            }
+            if (written && !WriteAll(fd, block.data(), static_cast<std::size_t>(got))) {
+                written = false;
+            }
+        }
+        return {written ? "" : "cannot write", true};
+    }
+
+    // libarchive only steps over the data; our decoder reads it from the file.
+    DataOutcome decodeOwn(const ExistingMember& member, int fd) {
+        if (archive_read_data_skip(reader_) == ARCHIVE_FATAL) {
+            return {ReaderError(reader_, "damaged archive"), false};
+        }
+        FileRangeSource source(archiveFd_, member.dataOffset, member.packedSize);
+        FileSink sink(fd);
+        const DecodeOutcome outcome =
+            DecodeLh(*LhMethodNamed(member.method), source, member.originalSize, member.crc, sink);
+        if (outcome == DecodeOutcome::Done) {
+            return {};
+        }
+        return {DescribeOutcome(outcome), true};
+    }
+
     const ExtractRequest& request_;
     int rootFd_;
     archive* reader_;
+    int archiveFd_;
     std::vector<FolderTime> folderTimes_;
+    std::set<std::string> listed_;
     std::string problems_;
     int problemCount_ = 0;
+    bool readable_ = true;
 };
 
 // libarchive converts member names to the thread's character set; UTF-8 keeps every name
@@ -324,20 +457,31 @@ private:
     locale_t previous_ = static_cast<locale_t>(0);
 };
 
-// Whether some member name is not UTF-8, which in practice means an old Japanese archive
-// written in code page 932. Only regular files are looked at: reading a pipe here would
-// take its data away from the real read.
-bool HasLegacyNames(const std::string& archivePath) {
+// Our own walk over the member headers, beside libarchive's reading: it tells the names'
+// character set and finds the members libarchive cannot unpack. Only regular files are
+// walked: reading a pipe here would take its data away from the real read. A walk that
+// meets damage keeps the members before it.
+struct ArchiveWalk {
+    FileDescriptor fd;
+    ArchiveLayout layout;
+};
+
+void WalkArchive(const std::string& archivePath, ArchiveWalk& walk) {
     struct stat info {};
     if (stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+        return;
     }
-    FileDescriptor fd(open(archivePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+    walk.fd.reset(open(archivePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (walk.fd.get() < 0 || fstat(walk.fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        walk.fd.reset();
+        return;
     }
-    ArchiveLayout layout;
-    ScanArchive(fd.get(), static_cast<std::uint64_t>(info.st_size), layout);
+    ScanArchive(walk.fd.get(), static_cast<std::uint64_t>(info.st_size), walk.layout);
+}
+
+// Whether some member name is not UTF-8, which in practice means an old Japanese archive
+// written in code page 932.
+bool HasLegacyNames(const ArchiveLayout& layout) {
     for (const auto& member : layout.members) {
         if (!IsValidUtf8(member.path)) {
             return true;
@@ -345,6 +489,34 @@ bool HasLegacyNames(const std::string& archivePath) {
     }
     return false;
 }
+
+// Pairs libarchive's entries with the walk's members: one entry per header, in order. A
+// file whose size or kind disagrees means the two readers see the archive differently,
+// and from there on nothing is taken from the walk.
+class MemberMatcher {
+public:
+    explicit MemberMatcher(const ArchiveLayout& layout) : members_(layout.members) {}
+
+    const ExistingMember* next(archive_entry* entry) {
+        if (lost_ || index_ >= members_.size()) {
+            lost_ = true;
+            return nullptr;
+        }
+        const ExistingMember& member = members_[index_++];
+        if (archive_entry_filetype(entry) == AE_IFREG &&
+            (!archive_entry_size_is_set(entry) || member.method == "-lhd-" ||
+             archive_entry_size(entry) != static_cast<la_int64_t>(member.originalSize))) {
+            lost_ = true;
+            return nullptr;
+        }
+        return &member;
+    }
+
+private:
+    const std::vector<ExistingMember>& members_;
+    std::size_t index_ = 0;
+    bool lost_ = false;
+};
 
 struct ReaderDeleter {
     void operator()(archive* reader) const { archive_read_free(reader); }
@@ -374,39 +546,52 @@ ExtractResult ExtractArchive(const ExtractRequest& request) {
     struct stat info {};
     if (stat(request.archivePath.c_str(), &info) != 0) {
         result.error = "no such archive: " + request.archivePath;
+        result.readable = false;
         return result;
     }
     if (S_ISDIR(info.st_mode)) {
         result.error = "not an archive: " + request.archivePath;
+        result.readable = false;
         return result;
     }
     const std::string destination = request.destination.empty() ? "." : request.destination;
-    if (!MakeFolderTree(destination)) {
-        result.error = "cannot create folder " + destination + ": " + std::strerror(errno);
-        return result;
-    }
-    FileDescriptor root(open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (root.get() < 0) {
-        result.error = "cannot open folder " + destination + ": " + std::strerror(errno);
-        return result;
+    FileDescriptor root;
+    if (request.checkOnly) {
+        // A destination that is not there yet holds nothing to replace.
+        root.reset(open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    } else {
+        if (!MakeFolderTree(destination)) {
+            result.error = "cannot create folder " + destination + ": " + std::strerror(errno);
+            return result;
+        }
+        root.reset(open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (root.get() < 0) {
+            result.error = "cannot open folder " + destination + ": " + std::strerror(errno);
+            return result;
+        }
     }
     Utf8ThreadLocale utf8;
     std::unique_ptr<archive, ReaderDeleter> reader(archive_read_new());
     if (!reader) {
         result.error = "out of memory";
+        result.readable = false;
         return result;
     }
     archive_read_support_format_lha(reader.get());
-    if (HasLegacyNames(request.archivePath)) {
+    ArchiveWalk walk;
+    WalkArchive(request.archivePath, walk);
+    if (HasLegacyNames(walk.layout)) {
         archive_read_set_options(reader.get(), "lha:hdrcharset=CP932");
     }
     if (archive_read_open_filename(reader.get(), request.archivePath.c_str(), kReadBlock) !=
         ARCHIVE_OK) {
         result.error = "cannot open archive " + request.archivePath + ": " +
-                       archive_error_string(reader.get());
+                       ReaderError(reader.get(), "not readable");
+        result.readable = false;
         return result;
     }
-    Unpacker unpacker(request, root.get(), reader.get());
+    Unpacker unpacker(request, root.get(), reader.get(), walk.fd.get());
+    MemberMatcher matcher(walk.layout);
     bool sawMember = false;
     for (;;) {
         archive_entry* entry = nullptr;
@@ -415,17 +600,17 @@ ExtractResult ExtractArchive(const ExtractRequest& request) {
             break;
         }
         if (status == ARCHIVE_FATAL || status == ARCHIVE_RETRY) {
-            const char* why = archive_error_string(reader.get());
-            unpacker.refuse(sawMember ? "archive" : request.archivePath,
-                            why != nullptr ? why : "damaged archive");
+            unpacker.fail(sawMember ? "archive" : request.archivePath,
+                          ReaderError(reader.get(), "damaged archive"));
             break;
         }
         sawMember = true;
-        if (!unpacker.unpack(entry, result)) {
+        if (!unpacker.unpack(entry, matcher.next(entry), result)) {
             break;
         }
     }
     unpacker.restoreFolderTimes();
+    result.readable = unpacker.readable();
     if (unpacker.problemCount() > 0) {
         result.error = unpacker.problems();
         if (unpacker.problemCount() > 1) {

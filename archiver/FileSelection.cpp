@@ -41,20 +41,24 @@ bool HasWildcard(const std::string& text) {
 }
 
 std::string Trimmed(const std::string& text) {
-    auto first = text.find_first_not_of(' ');
+    constexpr const char* kBlanks = " \t";
+    auto first = text.find_first_not_of(kBlanks);
     if (first == std::string::npos) {
         return {};
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
+// Blanks around the patterns of a list are dropped; a text without ';' is one name, taken
+// as it is, since a file name may begin or end with a blank.
 std::vector<std::string> SplitMasks(const std::string& text) {
     std::vector<std::string> masks;
+    const bool list = text.find(';') != std::string::npos;
     std::size_t start = 0;
     for (;;) {
         auto semicolon = text.find(';', start);
         std::string part = text.substr(start, semicolon - start);
-        if (semicolon != std::string::npos) {
+        if (list) {
             part = Trimmed(part);
         }
         if (!part.empty()) {
@@ -127,11 +131,12 @@ public:
         return true;
     }
 
-    // A name without wildcards: a file, or with recursion a whole folder.
+    // A name without wildcards: a file, or with recursion a whole folder. A name that is
+    // not there adds nothing; only what cannot be added is an error.
     std::string addNamed(const std::string& path) {
         struct stat info {};
         if (stat(path.c_str(), &info) != 0) {
-            return "no such file: " + path;
+            return {};
         }
         if (S_ISREG(info.st_mode)) {
             addFile(path, info, items_);
@@ -147,6 +152,11 @@ public:
     void commit(std::vector<SelectedItem>&& found) {
         items_.insert(items_.end(), found.begin(), found.end());
     }
+
+    // Whether the pattern in hand found anything to add, counting what an earlier pattern
+    // already took.
+    void startPattern() { matched_ = false; }
+    bool matched() const { return matched_; }
 
 private:
     static bool isLink(const std::string& path) {
@@ -193,7 +203,11 @@ private:
     void push(const std::string& path, const struct stat& info, bool folder,
               std::vector<SelectedItem>& into) {
         std::string stored = StoredName(path, options_.keepFolders);
-        if (stored.empty() || !seen_.insert(stored).second) {
+        if (stored.empty()) {
+            return;
+        }
+        matched_ = true;
+        if (!seen_.insert(stored).second) {
             return;
         }
         into.push_back({path, stored, folder, info});
@@ -202,6 +216,7 @@ private:
     const SelectionOptions& options_;
     std::vector<SelectedItem>& items_;
     std::set<std::string> seen_;
+    bool matched_ = false;
 };
 
 }  // namespace
@@ -218,7 +233,8 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
 }
 
 std::string SelectFiles(const std::string& nameOrMasks, const SelectionOptions& options,
-                        std::vector<SelectedItem>& items) {
+                        std::vector<SelectedItem>& items, std::vector<std::string>& unmatched) {
+    unmatched.clear();
     const std::vector<std::string> masks = SplitMasks(nameOrMasks);
     if (masks.empty()) {
         return "no file name given";
@@ -228,20 +244,27 @@ std::string SelectFiles(const std::string& nameOrMasks, const SelectionOptions& 
         auto slash = mask.rfind('/');
         const std::string folder = slash == std::string::npos ? "" : mask.substr(0, slash + 1);
         const std::string leaf = slash == std::string::npos ? mask : mask.substr(slash + 1);
+        collector.startPattern();
         if (!HasWildcard(leaf)) {
             std::string error = collector.addNamed(mask);
             if (!error.empty()) {
                 return error;
             }
-            continue;
+        } else {
+            std::vector<SelectedItem> found;
+            if (!collector.addMatches(folder, leaf, found)) {
+                return "cannot read folder " + (folder.empty() ? std::string(".") : folder);
+            }
+            collector.commit(std::move(found));
         }
-        std::vector<SelectedItem> found;
-        if (!collector.addMatches(folder, leaf, found)) {
-            return "cannot read folder " + (folder.empty() ? std::string(".") : folder);
+        if (!collector.matched()) {
+            unmatched.push_back(mask);
         }
-        collector.commit(std::move(found));
     }
     if (items.empty()) {
+        if (masks.size() == 1 && !HasWildcard(masks[0])) {
+            return "no such file: " + masks[0];
+        }
         return "no file matches " + nameOrMasks;
     }
     return {};

@@ -29,9 +29,10 @@ struct SelectionOptions {
 // trailing ".*" also matches names without a dot, so "*.*" matches every name.
 bool MatchesMask(const std::string& name, const std::string& mask);
 
-// Fills items in a stable order (folders before their contents). Returns an empty text
-// on success, else why nothing can be added.
+// Fills items in a stable order (folders before their contents), and unmatched with the
+// patterns that found nothing to add, when others did. Returns an empty text on success,
+// else why nothing can be added: nothing matched at all, or a name cannot be added.
 std::string SelectFiles(const std::string& nameOrMasks, const SelectionOptions& options,
-                        std::vector<SelectedItem>& items);
+                        std::vector<SelectedItem>& items, std::vector<std::string>& unmatched);
 
 }  // namespace zolvane::archiver

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include "archiver/Crc16.h"
 
 namespace zolvane::archiver {
@@ -206,14 +208,23 @@ std::string ScanArchive(int fd, std::uint64_t fileSize, ArchiveLayout& layout) {
         }
         std::string name;
         std::string folder;
+        ExistingMember member;
+        member.offset = offset;
+        member.size = memberSize;
+        member.method.assign(reinterpret_cast<const char*>(base + 2), 5);
+        member.originalSize = Get32(base + 11);
+        member.dataOffset = offset + headerSize;
         bool ok = true;
         if (level == 2) {
             ok = ReadExtensions(header.data(), header.size(), 24, name, folder);
+            member.crc = static_cast<std::uint16_t>(Get16(header.data() + 21));
         } else {
+            // The name, then the CRC of the original bytes.
             const std::size_t nameLength = header[21];
-            ok = 22 + nameLength <= header.size();
+            ok = 24 + nameLength <= header.size();
             if (ok) {
                 name.assign(reinterpret_cast<const char*>(header.data() + 22), nameLength);
+                member.crc = static_cast<std::uint16_t>(Get16(header.data() + 22 + nameLength));
             }
             if (ok && level == 1) {
                 // Level 1 keeps its extended headers after the base header, counted in
@@ -242,12 +253,15 @@ std::string ScanArchive(int fd, std::uint64_t fileSize, ArchiveLayout& layout) {
                         name = extName;
                     }
                 }
+                member.dataOffset = at;
             }
         }
         if (!ok) {
             return "a member header is damaged";
         }
-        layout.members.push_back({NormalisedPath(folder, name, level < 2), offset, memberSize});
+        member.path = NormalisedPath(folder, name, level < 2);
+        member.packedSize = offset + memberSize - member.dataOffset;
+        layout.members.push_back(std::move(member));
         offset += memberSize;
     }
     layout.endOffset = fileSize;

@@ -26,6 +26,11 @@ struct ExistingMember {
     std::string path;          // '/'-separated, as the header names it
     std::uint64_t offset = 0;  // of the header
     std::uint64_t size = 0;    // header and data
+    std::string method;        // such as "-lh5-"
+    std::uint64_t dataOffset = 0;
+    std::uint64_t packedSize = 0;  // of the data alone, extended headers not counted
+    std::uint32_t originalSize = 0;
+    std::uint16_t crc = 0;  // of the original bytes
 };
 
 struct ArchiveLayout {

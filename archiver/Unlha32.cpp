@@ -50,7 +50,8 @@ int RunAdd(const Command& command, std::string& report) {
         options.excludedInode = archiveInfo.st_ino;
     }
     std::vector<SelectedItem> items;
-    std::string error = SelectFiles(command.name, options, items);
+    std::vector<std::string> unmatched;
+    std::string error = SelectFiles(command.name, options, items, unmatched);
     if (!error.empty()) {
         report = "nothing added: " + error;
         return kFailed;
@@ -68,6 +69,24 @@ int RunAdd(const Command& command, std::string& report) {
     if (result.replaced > 0) {
         report += ", replacing " + Plural(result.replaced, "member", "members");
     }
+    for (const auto& pattern : unmatched) {
+        report += "\nwarning: no file matches '" + pattern + "'";
+    }
+    return kSuccess;
+}
+
+// The count comes first so that it survives a report cut to the caller's buffer.
+int RunCheck(const ExtractRequest& request, std::string& report) {
+    ExtractResult result = ExtractArchive(request);
+    if (!result.readable) {
+        report = "failed: " + result.error;
+        return kFailed;
+    }
+    report =
+        "would replace " + Plural(static_cast<int>(result.wouldReplace.size()), "file", "files");
+    for (const auto& path : result.wouldReplace) {
+        report += "\n" + path;
+    }
     return kSuccess;
 }
 
@@ -77,6 +96,10 @@ int RunExtract(const Command& command, std::string& report) {
     request.destination = command.destination;
     request.mask = command.mask;
     request.keepFolders = command.keepFolders;
+    request.checkOnly = command.check;
+    if (command.check) {
+        return RunCheck(request, report);
+    }
     ExtractResult result = ExtractArchive(request);
     std::string done = "unpacked " + Plural(result.files, "file", "files");
     if (result.folders > 0) {

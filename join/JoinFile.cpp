@@ -4,6 +4,7 @@
 #include "join/JoinFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -15,7 +16,6 @@
 #include "pieces/PieceHeader.h"
 #include "pieces/RecordedName.h"
 #include "platform/FileAttributes.h"
-#include "platform/FileIdentity.h"
 #include "platform/Streams.h"
 
 namespace zolvane {
@@ -57,17 +57,17 @@ private:
     // The disk check, then the open, asking while the piece cannot be found.
     Outcome openPiece() {
         if (pieceNumber_ > kLastPieceNumber) {
-            return stop(msg::kPastLastPiece);
+            return stop(msg::kPastLastPiece, piecePath_);
         }
         piecePath_ = PiecePathOf(selected_, pieceNumber_);
         if (!drives_.isReady(drive_)) {
             const MessageBoxSpec& prompt = pieceNumber_ == 0 ? msg::kInsertDisk : msg::kInsertNextDisk;
-            if (tell(prompt) == MessageReply::Cancel) {
+            if (tell(prompt, drive_) == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
         while ((piece_ = std::fopen(piecePath_.c_str(), "rb")) == nullptr) {
-            if (tell(msg::kPieceNotFound) == MessageReply::Cancel) {
+            if (tell(msg::kPieceNotFound, DetailOf(piecePath_, errno)) == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
@@ -76,30 +76,32 @@ private:
     }
 
     Outcome startOutput() {
-        switch (ReadFirstHeader(piece_, header_)) {
-        case HeaderStatus::Ok:
-            break;
-        case HeaderStatus::BadMagic:
-            return stop(msg::kNotAPiece);
-        case HeaderStatus::NameTooLong:
-            return stop(msg::kNameTooLong);
-        case HeaderStatus::BadName:
-            return stop(msg::kBadName);
-        case HeaderStatus::Truncated:
-            return stop(msg::kBrokenHeader);
-        }
-        if (header_.OriginalSize < 0) {
-            return stop(msg::kBrokenHeader);
+        if (auto end = readHeader()) {
+            return end;
         }
         const auto name = OutputNameOf(header_.RecordedName);
         if (!name) {
-            return stop(msg::kBadName);
+            return stop(msg::kBadName, piecePath_);
         }
         outputPath_ = destination_ + *name;
-        if (outputIsAPiece()) {
-            return stop(msg::kOutputIsPiece);
+        if (header_.ArchiveFlag == 1) {
+            // The unpack command quotes the archive and the folder without escapes: a quote
+            // inside either would name some other file.
+            if (name->find('"') != std::string::npos) {
+                return stop(msg::kBadName, piecePath_);
+            }
+            if (destination_.find('"') != std::string::npos) {
+                return stop(msg::kUnusableDestination, destination_);
+            }
         }
-        if (!overwriteAll_ && FileIsPresent(outputPath_) != 0) {
+        if (IsPieceOfSet(selected_, outputPath_)) {
+            return stop(msg::kOutputIsPiece, outputPath_);
+        }
+        std::error_code ignored;
+        if (std::filesystem::is_directory(outputPath_, ignored)) {
+            return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, EISDIR));
+        }
+        if (!overwriteAll_ && somethingIsThere()) {
             switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName), outputPath_)) {
             case OverwriteAnswer::OverwriteAll:
                 overwriteAll_ = true;
@@ -110,24 +112,57 @@ private:
                 break;
             }
         }
-        if ((output_ = std::fopen(outputPath_.c_str(), "wb")) == nullptr) {
-            return stop(msg::kCannotCreateOutput);
+        if (!createTemporary()) {
+            return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, errno));
         }
         ops_.showOutput(outputPath_);
         return std::nullopt;
     }
 
-    // Creating the output would empty a piece that is still to be read.
-    bool outputIsAPiece() const {
+    // The output replaces whatever holds its name, so anything there is asked about: an
+    // unreadable file or a link as much as a file that can be opened.
+    bool somethingIsThere() const {
         std::error_code error;
-        if (!std::filesystem::exists(outputPath_, error)) {
-            return false;
+        return FileIsPresent(outputPath_) != 0 ||
+               std::filesystem::symlink_status(outputPath_, error).type() !=
+                   std::filesystem::file_type::not_found;
+    }
+
+    Outcome readHeader() {
+        switch (ReadFirstHeader(piece_, header_)) {
+        case HeaderStatus::Ok:
+            break;
+        case HeaderStatus::BadMagic:
+            return stop(msg::kNotAPiece, piecePath_);
+        case HeaderStatus::NameTooLong:
+            return stop(msg::kNameTooLong, piecePath_);
+        case HeaderStatus::BadName:
+            return stop(msg::kBadName, piecePath_);
+        case HeaderStatus::Truncated:
+            return stop(msg::kBrokenHeader, piecePath_);
         }
-        for (std::int32_t number = 0; number <= kLastPieceNumber; ++number) {
-            if (platform::SameFile(outputPath_, PiecePathOf(selected_, number))) {
+        if (header_.OriginalSize < 0) {
+            return stop(msg::kBrokenHeader, piecePath_);
+        }
+        return std::nullopt;
+    }
+
+    // The data goes to a new file beside the output, which takes the output's name only
+    // once it is complete: a join that stops leaves the destination as it was, and a file
+    // it replaces survives until then. The name starts with a dot, so it is never a piece.
+    bool createTemporary() {
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            temporaryPath_ = destination_ + ".zvjoin-" + std::to_string(attempt) + ".tmp";
+            if ((output_ = std::fopen(temporaryPath_.c_str(), "wbx")) != nullptr) {
                 return true;
             }
+            if (errno != EEXIST) {
+                break;
+            }
         }
+        const int error = errno;
+        temporaryPath_.clear();
+        errno = error;
         return false;
     }
 
@@ -135,10 +170,10 @@ private:
     Outcome checkNumber() {
         std::int32_t number = header_.PieceNumber;
         if (pieceNumber_ != 0 && !ReadPieceNumber(piece_, number)) {
-            return stop(msg::kWrongNumber);
+            return stop(msg::kWrongNumber, piecePath_);
         }
         if (number != pieceNumber_) {
-            return stop(msg::kWrongNumber);
+            return stop(msg::kWrongNumber, piecePath_);
         }
         if (header_.OriginalSize == 0) {
             return finish();  // an empty file is complete at once
@@ -155,7 +190,7 @@ private:
             const platform::BlockCopy copy = copier_->copy(buffer_.size());
             // A failing disk must not pass for the end of a piece: data would go missing.
             if (copy.readFailed) {
-                return stop(msg::kReadFailed);
+                return stop(msg::kReadFailed, DetailOf(piecePath_, copy.error));
             }
             if (copy.read == 0) {
                 return std::nullopt;
@@ -163,10 +198,10 @@ private:
             lastBlock = copy.read < buffer_.size();
             total_ += static_cast<std::int64_t>(copy.read);
             if (copy.written < copy.read) {
-                return stop(msg::kWriteFailed);
+                return stop(msg::kWriteFailed, DetailOf(outputPath_, copy.error));
             }
             if (total_ > header_.OriginalSize) {
-                return stop(msg::kTooMuchData);
+                return stop(msg::kTooMuchData, piecePath_);
             }
             if (total_ == header_.OriginalSize) {
                 return finish();
@@ -196,7 +231,7 @@ private:
         // for success.
         copier_.reset();
         if (std::fflush(output_) != 0 || std::ferror(output_) != 0) {
-            return stop(msg::kWriteFailed);
+            return stop(msg::kWriteFailed, DetailOf(outputPath_, errno));
         }
         helper_.AttachStream(output_);
         helper_.WriteTimestamp(header_.Timestamp);
@@ -204,38 +239,46 @@ private:
         ops_.processEvents();
         closePiece();
         if (!platform::CloseStream(output_)) {
-            return stop(msg::kWriteFailed);
+            return stop(msg::kWriteFailed, DetailOf(outputPath_, errno));
         }
         if (header_.Attributes != -1) {
-            platform::ApplyAttributeWord(outputPath_, header_.Attributes);
+            platform::ApplyAttributeWord(temporaryPath_, header_.Attributes);
         }
+        // Replaces an existing file in one step, a read-only one the user agreed to
+        // overwrite included.
+        if (std::rename(temporaryPath_.c_str(), outputPath_.c_str()) != 0) {
+            return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, errno));
+        }
+        temporaryPath_.clear();
         if (header_.ArchiveFlag == 1) {
             return extractArchive();
         }
-        tell(msg::kFinished);
+        tell(msg::kFinished, outputPath_);
         return leave(0);
     }
 
+    // The archive is deleted only once it has been unpacked: otherwise it is all the user
+    // has of the files.
     Outcome extractArchive() {
         if (!ops_.archiverReady()) {
-            return stop(msg::kNoArchiver);
+            return stop(msg::kNoArchiver, outputPath_);
         }
         const std::string command = "e -a1x1m0 \"" + outputPath_ + "\" \"" + destination_ + "\"*.*";
         if (ops_.archiverBusy()) {
-            return stop(msg::kArchiverBusy);
+            return stop(msg::kArchiverBusy, outputPath_);
         }
         if (!ops_.confirmUnpack(outputPath_, destination_)) {
             return stop(msg::kUnpackDeclined, outputPath_);
         }
         std::string report;
-        const int result = ops_.runArchiver(command, report);
+        if (ops_.runArchiver(command, report) != 0) {
+            return stop(msg::kExtractionFailed,
+                        report.empty() ? outputPath_ : outputPath_ + ": " + report);
+        }
         if (std::remove(outputPath_.c_str()) != 0) {
-            tell(msg::kCannotDeleteArchive);
+            tell(msg::kCannotDeleteArchive, DetailOf(outputPath_, errno));
         }
-        if (result != 0) {
-            return stop(msg::kExtractionFailed);
-        }
-        tell(msg::kFinished);
+        tell(msg::kFinished, destination_);
         return leave(0);
     }
 
@@ -253,10 +296,14 @@ private:
         return leave(-1);
     }
 
-    // A partial output stays where it is, without the recorded time and attributes.
+    // Whatever stops the join leaves the destination as it was: the unfinished output goes.
     int leave(int result) {
         closePiece();
         platform::CloseStream(output_);
+        if (!temporaryPath_.empty()) {
+            std::remove(temporaryPath_.c_str());
+            temporaryPath_.clear();
+        }
         ops_.release();
         return result;
     }
@@ -272,6 +319,7 @@ private:
     std::FILE* piece_ = nullptr;
     PieceHeader header_;
     std::string outputPath_;
+    std::string temporaryPath_;  // while the output is being written
     std::FILE* output_ = nullptr;
     FileHelper helper_;
     bool overwriteAll_ = false;

@@ -35,8 +35,10 @@ inline constexpr MessageBoxSpec kArchiverBusy{"UNLHA32.DLLが使用中です。\
 inline constexpr MessageBoxSpec kCannotDeleteArchive{"作成したLZHファイルの削除に失敗しました。",
                                                      "失敗", MessageIcon::Information,
                                                      MessageButtons::Ok};
-inline constexpr MessageBoxSpec kExtractionFailed{"結合に失敗しました。", "メッセージ",
-                                                  MessageIcon::Information, MessageButtons::Ok};
+// The archive is kept when its unpacking fails, so the box says where it is.
+inline constexpr MessageBoxSpec kExtractionFailed{
+    "結合に失敗しました。\n結合したLZHファイルは結合先に残してあります。", "メッセージ",
+    MessageIcon::Information, MessageButtons::Ok};
 inline constexpr MessageBoxSpec kCancelled{"結合が中止されました。", "メッセージ",
                                            MessageIcon::Information, MessageButtons::Ok};
 inline constexpr MessageBoxSpec kFinished{"結合が終了しました。", "メッセージ",
@@ -63,6 +65,9 @@ inline constexpr MessageBoxSpec kNoArchiver{
     "結合したLZHファイルは結合先に残してあります。",
     "エラー", MessageIcon::Error, MessageButtons::Ok};
 
+inline constexpr MessageBoxSpec kUnusableDestination{
+    "結合先のフォルダ名に使えない文字 (\") が含まれています。\n結合を中止します。", "エラー",
+    MessageIcon::Error, MessageButtons::Ok};
 inline constexpr MessageBoxSpec kUnpackDeclined{
     "LZHファイルの展開を中止しました。\n結合したLZHファイルは結合先に残してあります。",
     "メッセージ", MessageIcon::Information, MessageButtons::Ok};

@@ -1,8 +1,10 @@
 #include "pieces/PathRoutines.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/FileIdentity.h"
 #include "platform/Paths.h"
 
 namespace zolvane {
@@ -71,6 +73,57 @@ std::string PiecePathOf(const std::string& memberPath, std::int32_t number) {
     std::string path = memberPath;
     ReplaceExtension(memberPath, digits, path);
     return path;
+}
+
+namespace {
+
+bool SameLetters(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    const std::string first = a.empty() ? "." : a;
+    const std::string second = b.empty() ? "." : b;
+    if (platform::SameFile(first, second)) {
+        return true;
+    }
+    std::error_code error;
+    const fs::path one = fs::absolute(first, error).lexically_normal();
+    const fs::path other = fs::absolute(second, error).lexically_normal();
+    return !error && one == other;
+}
+
+}  // namespace
+
+bool IsPieceOfSet(const std::string& memberPath, const std::string& path) {
+    std::string setFolder, setName, folder, name;
+    SplitPath(memberPath, setFolder, setName);
+    SplitPath(path, folder, name);
+    std::string first;
+    if (ReplaceExtension(memberPath, "000", first) != 0) {
+        // A name that takes no number is its own and only piece.
+        return SameFolder(setFolder, folder) && SameLetters(setName, name);
+    }
+    const std::string stem = setName.substr(0, setName.find('.'));
+    if (name.size() != stem.size() + 4 || name[stem.size()] != '.') {
+        return false;
+    }
+    for (std::size_t i = stem.size() + 1; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return SameLetters(name.substr(0, stem.size()), stem) && SameFolder(setFolder, folder);
 }
 
 }  // namespace zolvane

@@ -27,6 +27,11 @@ int FileIsPresent(const std::string& path);
 // empty text when it needs more than width characters.
 int PadNumber(std::int32_t number, std::string& text, int width);
 
+// Whether `path` names a piece of the set that `memberPath` belongs to, present or not: the
+// same folder, the set's stem, "." and three digits. Letters compare without case, as a FAT
+// disk compares them.
+bool IsPieceOfSet(const std::string& memberPath, const std::string& path);
+
 // The path of piece `number` of the set that `memberPath` belongs to, as a join finds it:
 // the extension replaced by the three-digit number, or memberPath itself when its name
 // cannot take an extension.

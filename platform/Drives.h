@@ -19,8 +19,9 @@ public:
     // Whether the drive holds a disk that can be used now.
     virtual bool isReady(const std::string& drive) = 0;
 
-    // Free bytes on the drive, capped at the largest positive 32-bit value;
-    // empty when the drive is not ready.
+    // The size of the largest file that can still be made on the drive: its free bytes,
+    // less what the file system needs of them to keep a file that large. Capped at the
+    // largest positive 32-bit value; empty when the drive is not ready.
     virtual std::optional<std::int32_t> freeBytes(const std::string& drive) = 0;
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 namespace zolvane {
 
@@ -22,6 +23,14 @@ struct MessageBoxSpec {
     MessageIcon icon;
     MessageButtons buttons;
 };
+
+// A detail line: the file concerned and, for a non-zero errno value, the system's reason.
+inline std::string DetailOf(const std::string& path, int error = 0) {
+    if (error == 0) {
+        return path;
+    }
+    return path + ": " + std::generic_category().message(error);
+}
 
 // Shows a box through whatever surroundings an engine was given. The detail names the file
 // concerned and, where known, the system's reason ("PATH: REASON"); surroundings that can

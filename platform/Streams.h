@@ -27,6 +27,7 @@ struct BlockCopy {
     std::size_t read = 0;     // bytes taken from the input; fewer than asked at its end
     std::size_t written = 0;  // bytes that reached the output; fewer than read on failure
     bool readFailed = false;  // the input could not be read (not merely ended)
+    int error = 0;            // the system's error number when a read or write failed
 };
 
 // Moves data from one stream's position to another's, block by block, with the outcome

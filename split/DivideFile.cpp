@@ -3,6 +3,7 @@
 #include "split/DivideFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -59,6 +60,11 @@ std::int64_t PiecesNeeded(std::int64_t dataBytes, std::int64_t pieceSize, std::i
     return 2 + (dataBytes - firstData) / (pieceSize - kLaterHeaderBytes);
 }
 
+// A write that failed because the disk had no room left, rather than for a fault.
+bool OutOfSpace(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
+
 class Divider {
 public:
     Divider(const std::string& source, const std::string& destination, SplitOperations& ops,
@@ -70,15 +76,12 @@ public:
         if (auto end = start()) {
             return *end;
         }
-        for (;; ++pieceNumber_) {
+        for (;;) {
             if (auto end = preparePiece()) {
                 return *end;
             }
             if (auto end = copyPiece()) {
                 return *end;
-            }
-            if (!closePiece()) {
-                return stop(msg::kWriteError);
             }
         }
     }
@@ -93,20 +96,22 @@ private:
             drive_ = drives_.driveOf(destination_);
         }
         std::error_code ignored;
-        if (std::filesystem::is_directory(source_, ignored) ||
-            (sourceStream_ = std::fopen(source_.c_str(), "rb")) == nullptr) {
-            return stop(msg::kCannotOpenSource);
+        if (std::filesystem::is_directory(source_, ignored)) {
+            return stop(msg::kCannotOpenSource, DetailOf(source_, EISDIR));
+        }
+        if ((sourceStream_ = std::fopen(source_.c_str(), "rb")) == nullptr) {
+            return stop(msg::kCannotOpenSource, DetailOf(source_, errno));
         }
         helper_.AttachStream(sourceStream_);
         const std::int64_t size = helper_.MeasureSize();
         if (size < 0) {
-            return stop(msg::kReadError);
+            return stop(msg::kReadError, DetailOf(source_, errno));
         }
         if (size > kLargestSource) {
-            return stop(msg::kSourceTooLarge);
+            return stop(msg::kSourceTooLarge, source_);
         }
         if (helper_.ReadTimestamp(header_.Timestamp) != 0) {
-            return stop(msg::kCannotReadTimestamp);
+            return stop(msg::kCannotReadTimestamp, DetailOf(source_, errno));
         }
         ops_.showSource(source_);
         if (auto end = recordSource(static_cast<std::int32_t>(size))) {
@@ -126,7 +131,7 @@ private:
             std::string folder;
             SplitPath(source_, folder, recorded);
             if (recorded.size() + 1 > static_cast<std::size_t>(kMaxNameLength)) {
-                return stop(msg::kNameTooLong);
+                return stop(msg::kNameTooLong, source_);
             }
         }
         header_.NameLength = static_cast<std::int32_t>(recorded.size() + 1);
@@ -143,9 +148,19 @@ private:
         if (pieceSize_ <= header_.firstHeaderBytes()) {
             return stop(msg::kPieceSizeTooSmall);
         }
-        if (PiecesNeeded(header_.OriginalSize, pieceSize_, header_.firstHeaderBytes()) >
-            kLastPieceNumber + 1) {
+        const std::int64_t pieces =
+            PiecesNeeded(header_.OriginalSize, pieceSize_, header_.firstHeaderBytes());
+        if (pieces > kLastPieceNumber + 1) {
             return stop(msg::kTooManyPieces);
+        }
+        // Every piece name is known now: refuse before writing anything rather than
+        // leave a half-made set behind when a later piece would be the source itself.
+        for (std::int32_t number = 0; number < pieces; ++number) {
+            std::string text, path;
+            if (PadNumber(number, text, 3) == 0 && ReplaceExtension(destination_, text, path) == 0 &&
+                platform::SameFile(sourceStream_, path)) {
+                return stop(msg::kPieceIsSource, path);
+            }
         }
         return std::nullopt;
     }
@@ -160,7 +175,7 @@ private:
             return stop(msg::kTooManyPieces);
         }
         if (ReplaceExtension(destination_, number, piecePath_) != 0) {
-            return stop(msg::kNoPieceName);
+            return stop(msg::kNoPieceName, destination_);
         }
         if (automatic_) {
             if (auto end = measureDisk()) {
@@ -168,7 +183,7 @@ private:
             }
         }
         if (platform::SameFile(sourceStream_, piecePath_)) {
-            return stop(msg::kPieceIsSource);
+            return stop(msg::kPieceIsSource, piecePath_);
         }
         if (auto end = checkOverwrite()) {
             return end;
@@ -177,27 +192,35 @@ private:
             return end;
         }
         ops_.showPiece(piecePath_);
+        pieceStart_ = consumed_;
         const bool written = pieceNumber_ == 0 ? WriteFirstHeader(piece_, header_)
                                                : WritePieceNumber(piece_, pieceNumber_);
         if (!written) {
-            return stop(msg::kWriteError);
+            return writeFailed(errno);
         }
         return std::nullopt;
     }
 
     // The free space of the disk in the drive is this piece's size. A disk that cannot
-    // take the header and one byte of data counts as full.
+    // take the header and one byte of data counts as full, and so does the disk the last
+    // piece ran out of room on, whatever it still claims to have free.
     Outcome measureDisk() {
+        if (diskRanFull_) {
+            diskRanFull_ = false;
+            if (tell(msg::kInsertNextDisk, drive_) == MessageReply::Cancel) {
+                return leave(-1);
+            }
+        }
         for (;;) {
             const auto free = drives_.freeBytes(drive_);
             if (!free) {
-                if (tell(msg::kInsertDisk) == MessageReply::Cancel) {
+                if (tell(msg::kInsertDisk, drive_) == MessageReply::Cancel) {
                     return leave(-1);
                 }
                 continue;
             }
             if (*free <= headerBytes()) {
-                if (tell(msg::kInsertNextDisk) == MessageReply::Cancel) {
+                if (tell(msg::kInsertNextDisk, drive_) == MessageReply::Cancel) {
                     return leave(-1);
                 }
                 continue;
@@ -228,14 +251,15 @@ private:
         const MessageBoxSpec& prompt =
             automatic_ ? msg::kCannotCreatePieceOnDisk : msg::kCannotCreatePiece;
         while ((piece_ = std::fopen(piecePath_.c_str(), "wb")) == nullptr) {
-            if (tell(prompt) == MessageReply::Cancel) {
+            if (tell(prompt, DetailOf(piecePath_, errno)) == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
         return std::nullopt;
     }
 
-    // Copies this piece's data budget; nothing when the piece is full and another follows.
+    // Copies this piece's data budget, then closes the piece; when the source ends, the
+    // split finishes.
     Outcome copyPiece() {
         const std::int64_t budget = pieceSize_ - headerBytes();
         copier_.emplace(sourceStream_, piece_, buffer_.data(),
@@ -250,10 +274,10 @@ private:
             const platform::BlockCopy copy = copier_->copy(static_cast<std::size_t>(wanted));
             consumed_ += static_cast<std::int64_t>(copy.read);
             if (static_cast<std::int64_t>(copy.read) < wanted) {
-                return stop(msg::kReadError);
+                return stop(msg::kReadError, DetailOf(source_, copy.error));
             }
             if (copy.written < copy.read) {
-                return stop(msg::kWriteError);
+                return writeFailed(copy.error);
             }
             if (wanted < asked) {
                 return finish();
@@ -265,21 +289,64 @@ private:
             totalCopied_ += static_cast<std::int64_t>(copy.read);
             ops_.showProgress(static_cast<int>(totalCopied_ * 100 / header_.OriginalSize));
             if (lastOfPiece) {
-                return std::nullopt;
+                return endPiece();
             }
         }
     }
 
+    Outcome endPiece() {
+        if (!closePiece()) {
+            return writeFailed(closeError_);
+        }
+        ++pieceNumber_;
+        return std::nullopt;
+    }
+
     Outcome finish() {
-        ops_.showProgress(100);
-        ops_.processEvents();
         // Buffered data reaches the disk only at close: a full disk may show itself there.
         if (!closePiece()) {
-            return stop(msg::kWriteError);
+            return writeFailed(closeError_);
         }
+        ops_.showProgress(100);
+        ops_.processEvents();
         closeFiles();
         tell(msg::kFinished);
         return leave(0);
+    }
+
+    // Automatic sizing trusts the free space the drive reports; a file system that needs
+    // room of its own for a large file may still run out first. Then the piece ends where
+    // the disk did and the split goes on with the next disk. Elsewhere a full disk ends
+    // the split.
+    Outcome writeFailed(int error) {
+        if (automatic_ && OutOfSpace(error)) {
+            return cutAtDiskEnd();
+        }
+        return stop(msg::kWriteError, DetailOf(piecePath_, error));
+    }
+
+    // The pieces record no sizes, so a shorter piece joins like any other. A piece that
+    // did not get its header and a byte of data onto the disk is no piece at all: it is
+    // removed, and written again on the next disk under the same number.
+    Outcome cutAtDiskEnd() {
+        copier_.reset();
+        platform::CloseStream(piece_);
+        std::error_code error;
+        const auto onDisk = std::filesystem::file_size(piecePath_, error);
+        const std::int64_t kept = error ? 0 : static_cast<std::int64_t>(onDisk) - headerBytes();
+        if (kept > 0) {
+            consumed_ = pieceStart_ + kept;
+            ++pieceNumber_;
+        } else {
+            consumed_ = pieceStart_;
+            std::filesystem::remove(piecePath_, error);
+        }
+        if (!platform::SeekStream(sourceStream_, consumed_, SEEK_SET)) {
+            return stop(msg::kReadError, DetailOf(source_, errno));
+        }
+        totalCopied_ = consumed_;
+        diskRanFull_ = true;
+        return std::nullopt;
     }
 
     bool closePiece() {
@@ -290,7 +357,16 @@ private:
         // A write that failed earlier (even of buffered header bytes) leaves the error
         // mark on the stream; a failing close may be the first sign of a full disk.
         const bool failedBefore = std::ferror(piece_) != 0;
-        return platform::CloseStream(piece_) && !failedBefore;
+        errno = 0;
+        const bool closed = platform::CloseStream(piece_);
+        closeError_ = errno;
+        if (!closed || failedBefore) {
+            if (closeError_ == 0) {
+                closeError_ = EIO;
+            }
+            return false;
+        }
+        return true;
     }
 
     void closeFiles() {
@@ -325,12 +401,15 @@ private:
     SizeChoice choice_ = SizeChoice::Floppy1440K;
     bool automatic_ = false;
     std::string drive_;
+    bool diskRanFull_ = false;  // the last piece ended where the disk did
     std::int32_t pieceNumber_ = 0;
     std::int32_t pieceSize_ = 0;
     std::string piecePath_;
     bool overwriteAll_ = false;
     std::int64_t totalCopied_ = 0;  // data bytes in complete blocks, for the progress figure
     std::int64_t consumed_ = 0;     // every byte read from the source
+    std::int64_t pieceStart_ = 0;   // where in the source this piece's data begins
+    int closeError_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::optional<platform::BlockCopier> copier_;  // owns both positions while a piece fills
 };

@@ -5,7 +5,7 @@
 #include "archiver/Unlha32.h"
 
 int main(int argc, char** argv) {
-    char report[1024];
+    static char report[65536];
     int result;
     if (argc != 2) {
         fprintf(stderr, "usage: unlha-run COMMAND\n");

@@ -5,15 +5,21 @@
 #include <mntent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/vfs.h>
 
 #include <filesystem>
 #include <limits>
 #include <vector>
 
+#include "platform/posix/ExtFileRoom.h"
+
 namespace zolvane::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The magic number statfs reports for ext2, ext3 and ext4 alike.
+constexpr decltype(statfs::f_type) kExtMagic = 0xEF53;
 
 std::vector<std::string> ReadMountPoints(const char* table) {
     std::vector<std::string> points;
@@ -90,14 +96,23 @@ public:
         return statvfs(drive.c_str(), &info) == 0;
     }
 
+    // What a user may take, not what root may: the blocks an ext file system reserves
+    // stay out. FAT and tmpfs give a file exactly their free space.
     std::optional<std::int32_t> freeBytes(const std::string& drive) override {
         struct statvfs info {};
         if (!isMounted(drive) || statvfs(drive.c_str(), &info) != 0) {
             return std::nullopt;
         }
-        constexpr unsigned long long kCap = std::numeric_limits<std::int32_t>::max();
-        const unsigned long long blocks = info.f_bavail;
-        const unsigned long long blockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+        const std::uint64_t blockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+        std::uint64_t blocks = info.f_bavail;
+        if (info.f_files != 0 && info.f_favail == 0) {
+            blocks = 0;  // no file can be made without an inode
+        }
+        struct statfs kind {};
+        if (statfs(drive.c_str(), &kind) == 0 && kind.f_type == kExtMagic) {
+            blocks = ExtLargestFileBlocks(blocks, blockSize);
+        }
+        constexpr std::uint64_t kCap = std::numeric_limits<std::int32_t>::max();
         if (blockSize != 0 && blocks > kCap / blockSize) {
             return static_cast<std::int32_t>(kCap);
         }

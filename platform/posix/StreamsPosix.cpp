@@ -58,10 +58,17 @@ void BlockCopier::handBackToStreams() {
 
 BlockCopy BlockCopier::copyThroughBuffer(std::size_t count) {
     BlockCopy copy;
+    errno = 0;
     copy.read = std::fread(buffer_, 1, count, in_);
     copy.readFailed = copy.read < count && std::ferror(in_) != 0;
+    if (copy.readFailed) {
+        copy.error = errno;
+    }
     if (copy.read > 0) {
         copy.written = std::fwrite(buffer_, 1, copy.read, out_);
+        if (copy.written < copy.read) {
+            copy.error = errno;
+        }
     }
     return copy;
 }
@@ -128,7 +135,7 @@ BlockCopy BlockCopier::copy(std::size_t count) {
     if (failed) {
         handBackToStreams();
         const BlockCopy rest = copyThroughBuffer(count - done);
-        return {done + rest.read, done + rest.written, rest.readFailed};
+        return {done + rest.read, done + rest.written, rest.readFailed, rest.error};
     }
     return {done, done, false};
 }

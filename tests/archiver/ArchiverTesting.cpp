@@ -2,21 +2,24 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <stdexcept>
 
+#include "archiver/BitWriter.h"
+#include "archiver/Lh5Encoder.h"
 #include "archiver/Unlha32.h"
 
 namespace zolvane::test {
 namespace fs = std::filesystem;
 
-RunResult RunUnlha(const std::string& command) {
-    char buffer[1024];
-    buffer[0] = '\x7f';
+RunResult RunUnlha(const std::string& command, std::size_t bufferSize) {
+    std::vector<char> buffer(bufferSize, '\x7f');
     RunResult result;
-    result.code = Unlha(nullptr, command.c_str(), buffer, sizeof buffer);
-    result.report = buffer;
+    result.code = Unlha(nullptr, command.c_str(), buffer.data(), buffer.size());
+    result.report = buffer.data();
     return result;
 }
 
@@ -137,15 +140,17 @@ std::uint16_t ReferenceCrc16(const Bytes& bytes) {
 Bytes BuildHandArchive(const std::vector<HandMember>& members) {
     Bytes archive;
     for (const auto& member : members) {
+        const bool packed = member.method != "-lh0-" && member.method != "-lhd-";
+        const Bytes& original = packed ? member.original : member.data;
         Bytes h;
         Put16(h, 0);  // total size, set below
         h.insert(h.end(), member.method.begin(), member.method.end());
         Put32(h, static_cast<std::uint32_t>(member.data.size()));
-        Put32(h, static_cast<std::uint32_t>(member.data.size()));
+        Put32(h, static_cast<std::uint32_t>(original.size()));
         Put32(h, 1000000000);  // 2001-09-09
         h.push_back(0x20);
         h.push_back(2);
-        std::uint16_t crc = ReferenceCrc16(member.data);
+        std::uint16_t crc = ReferenceCrc16(original);
         Put16(h, member.badDataCrc ? crc ^ 0x5555 : crc);
         h.push_back('U');
         // Extensions: header CRC, name, folder, Unix mode.
@@ -181,6 +186,86 @@ Bytes BuildHandArchive(const std::vector<HandMember>& members) {
     }
     archive.push_back(0);
     return archive;
+}
+
+Bytes PackBits(const BitFields& fields) {
+    Bytes out;
+    archiver::BitWriter bits(out);
+    for (const auto& [value, width] : fields) {
+        bits.put(value, width);
+    }
+    bits.flush(true);
+    return out;
+}
+
+BitFields OneSymbolFields(unsigned codes, unsigned cSymbol, unsigned pSymbol,
+                          unsigned positionBits) {
+    // The count, then for T, C and P a count of 0 and the one symbol.
+    return {{codes, 16},
+            {0, 5},
+            {0, 5},
+            {0, 9},
+            {cSymbol, 9},
+            {0, positionBits},
+            {pSymbol, positionBits}};
+}
+
+Bytes OneSymbolBlock(unsigned codes, unsigned cSymbol, unsigned positionBits) {
+    return PackBits(OneSymbolFields(codes, cSymbol, 0, positionBits));
+}
+
+namespace {
+
+class MemorySource : public archiver::ByteSource {
+public:
+    explicit MemorySource(const Bytes& bytes) : bytes_(bytes) {}
+    long read(std::uint8_t* data, std::size_t size) override {
+        const std::size_t n = std::min(size, bytes_.size() - at_);
+        std::copy_n(bytes_.begin() + static_cast<long>(at_), n, data);
+        at_ += n;
+        return static_cast<long>(n);
+    }
+
+private:
+    const Bytes& bytes_;
+    std::size_t at_ = 0;
+};
+
+class MemorySink : public archiver::ByteSink {
+public:
+    explicit MemorySink(Bytes& out) : out_(out) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        out_.insert(out_.end(), data, data + size);
+        return true;
+    }
+
+private:
+    Bytes& out_;
+};
+
+}  // namespace
+
+Bytes PackLh5(const Bytes& data) {
+    Bytes packed;
+    MemorySource source(data);
+    MemorySink sink(packed);
+    archiver::Lh5Encoder encoder;
+    std::uint64_t packedSize = 0;
+    const auto outcome =
+        encoder.encode(source, sink, std::numeric_limits<std::uint64_t>::max(), packedSize);
+    if (outcome != archiver::EncodeOutcome::Packed || packedSize != packed.size()) {
+        throw std::runtime_error("the packer failed");
+    }
+    return packed;
+}
+
+archiver::DecodeOutcome DecodeBytes(const std::string& method, const Bytes& packed,
+                                    std::uint64_t originalSize, std::uint16_t crc, Bytes& out) {
+    out.clear();
+    MemorySource source(packed);
+    MemorySink sink(out);
+    return archiver::DecodeLh(archiver::LhMethodNamed(method).value(), source, originalSize, crc,
+                              sink);
 }
 
 bool ToolAvailable(const std::string& tool) {

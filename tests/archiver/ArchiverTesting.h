@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archiver/Lh5Decoder.h"
 #include "tests/support/TempDir.h"
 
 namespace zolvane::test {
@@ -17,8 +18,8 @@ struct RunResult {
     std::string report;
 };
 
-// Runs one command with a 1024-byte report buffer, as the program does.
-RunResult RunUnlha(const std::string& command);
+// Runs one command with a 1024-byte report buffer, as the program does, or another size.
+RunResult RunUnlha(const std::string& command, std::size_t bufferSize = 1024);
 
 // Runs code with the process's current folder set to folder, then restores it.
 class CurrentFolder {
@@ -59,8 +60,26 @@ struct HandMember {
     std::string method = "-lh0-";
     std::uint16_t unixMode = 0100644;
     bool badDataCrc = false;
+    Bytes original{};  // what packed data unpacks to: its size and CRC go in the header
 };
 Bytes BuildHandArchive(const std::vector<HandMember>& members);
+
+// Bit fields (value, width), packed most significant first with the last byte padded.
+using BitFields = std::vector<std::pair<std::uint32_t, unsigned>>;
+Bytes PackBits(const BitFields& fields);
+
+// A block of `codes` codes in which every table is one symbol, so that a code costs no
+// bits: the shortest -lh5- family streams there are. positionBits is 4 for -lh5-, else 5.
+BitFields OneSymbolFields(unsigned codes, unsigned cSymbol, unsigned pSymbol = 0,
+                          unsigned positionBits = 4);
+Bytes OneSymbolBlock(unsigned codes, unsigned cSymbol, unsigned positionBits = 4);
+
+// Packs data in memory with the library's -lh5- packer, however large the result.
+Bytes PackLh5(const Bytes& data);
+
+// Unpacks packed data in memory with the library's own decoder.
+archiver::DecodeOutcome DecodeBytes(const std::string& method, const Bytes& packed,
+                                    std::uint64_t originalSize, std::uint16_t crc, Bytes& out);
 
 bool ToolAvailable(const std::string& tool);
 // Runs a shell command line; returns its exit status.

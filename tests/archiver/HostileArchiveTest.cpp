@@ -119,6 +119,52 @@ TEST_F(HostileArchive, NotAnArchiveAtAllFails) {
         0);
 }
 
+// Short members go through our own decoder: a bad one fails alone, leaves no file and
+// does not stop the members after it.
+TEST_F(HostileArchive, ADamagedShortMemberFailsAloneAndLeavesNoFile) {
+    const Bytes hundred(100, 'a');
+    const Bytes good = OneSymbolBlock(100, 'a');
+    HandMember badCrc{"", "bad.txt", good, "-lh5-", 0100644, true, hundred};
+    HandMember cut{"",    "bad.txt", Bytes(good.begin(), good.begin() + 5), "-lh5-", 0100644,
+                   false, hundred};
+    HandMember beforeStart{"",      "bad.txt", OneSymbolBlock(1, 256), "-lh5-",
+                           0100644, false,     {'a', 'a', 'a'}};
+    for (const HandMember& bad : {badCrc, cut, beforeStart}) {
+        fs::remove_all(dest());
+        const RunResult result = unpack(BuildHandArchive({bad, {"", "after.txt", {'o', 'k'}}}));
+        EXPECT_NE(result.code, 0) << result.report;
+        EXPECT_NE(result.report.find("bad.txt"), std::string::npos) << result.report;
+        EXPECT_FALSE(fs::exists(dest() / "bad.txt"));
+        EXPECT_EQ(ReadBytes((dest() / "after.txt").string()), (Bytes{'o', 'k'}));
+        EXPECT_EQ(ReadTree(dest()).size(), 1u);
+    }
+}
+
+TEST_F(HostileArchive, ACheckListsNeitherRefusedNamesNorLinksAndCreatesNothing) {
+    fs::create_directories(dest());
+    fs::create_directories(temp_.path() / "elsewhere");
+    WriteBytes(temp_.file("outer/x"), {'o'});  // where "../x" would land
+    WriteBytes(temp_.file("elsewhere/through.txt"), {'t'});
+    fs::create_directory_symlink(temp_.path() / "elsewhere", dest() / "sub");
+    WriteTree(dest(), {{"escape", {'e'}}, {"fine.txt", {'f'}}});
+    HandMember link{"", "escape|" + temp_.path().string(), {}, "-lhd-", 0120777};
+    WriteBytes(
+        archive(),
+        BuildHandArchive(
+            {{"", "../x", {'1'}}, link, {"sub", "through.txt", {'2'}}, {"", "fine.txt", {'3'}}}));
+    const std::string command = "e -a1x1m0c1 \"" + archive() + "\" \"" + dest().string() + "/\"*.*";
+    const RunResult result = RunUnlha(command, 65536);
+    EXPECT_EQ(result.code, 0) << result.report;
+    EXPECT_EQ(result.report, "would replace 1 file\nfine.txt");
+    EXPECT_EQ(ReadBytes((dest() / "fine.txt").string()), (Bytes{'f'}));
+    EXPECT_EQ(ReadBytes(temp_.file("outer/x")), (Bytes{'o'}));
+
+    fs::remove_all(dest());
+    WriteBytes(archive(), TextBytes(5000));
+    EXPECT_NE(RunUnlha(command, 65536).code, 0);
+    EXPECT_FALSE(fs::exists(dest()));
+}
+
 TEST_F(HostileArchive, ShiftJisNamesBecomeUtf8) {
     // "日本.txt" in code page 932, as old Japanese archives store it.
     const std::string sjis = "\x93\xfa\x96\x7b.txt";

@@ -126,8 +126,13 @@ TEST(ArchiverParts, CommandsAreReadAsTheProgramWritesThem) {
     ASSERT_EQ(ParseCommand("e -a1x1m0 \"/j/x.lzh\" \"/dest dir/\"*.*", command), "");
     EXPECT_EQ(command.kind, Command::Kind::Extract);
     EXPECT_TRUE(command.keepFolders);
+    EXPECT_FALSE(command.check);
     EXPECT_EQ(command.destination, "/dest dir/");
     EXPECT_EQ(command.mask, "*.*");
+
+    ASSERT_EQ(ParseCommand("e -a1x1m0 -c1 -c0 \"x.lzh\" \"d/\"*.*", command), "");
+    EXPECT_FALSE(command.check);
+    EXPECT_NE(ParseCommand("a -a1c1 \"x.lzh\" \"a.txt\"", command), "");
 }
 
 TEST(ArchiverParts, MasksMatchLikeTheirDosOriginals) {

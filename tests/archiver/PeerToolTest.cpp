@@ -1,7 +1,11 @@
-// Other LZH tools as peers: what we write they unpack byte-identical, and what jlha
-// writes (every method and header level it has) we unpack.
+// Other LZH tools as peers: what we write they unpack byte-identical, what jlha writes
+// (every method and header level it has) we unpack, through libarchive and through our
+// own decoder, and the shortest streams come out the same from all of us.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include "archiver/FileDescriptor.h"
+#include "archiver/LzhHeader.h"
 #include "tests/archiver/ArchiverTesting.h"
 
 namespace zolvane::test {
@@ -94,6 +98,57 @@ TEST_F(PeerTools, WeUnpackWhatJlhaWritesWithEveryMethodAndLevel) {
                 RunUnlha("e -a1x1m0 \"" + archive + "\" \"" + dest.string() + "/\"*.*");
             EXPECT_EQ(result.code, 0) << label << ": " << result.report;
             EXPECT_EQ(ReadTree(dest), files) << label;
+
+            // Our own decoder, on the data ranges our header walk finds, reads them too.
+            const Bytes bytes = ReadBytes(archive);
+            archiver::FileDescriptor fd(open(archive.c_str(), O_RDONLY));
+            archiver::ArchiveLayout layout;
+            ASSERT_EQ(archiver::ScanArchive(fd.get(), bytes.size(), layout), "") << label;
+            for (const auto& member : layout.members) {
+                if (member.method == "-lh0-") {
+                    continue;
+                }
+                const auto start = bytes.begin() + static_cast<long>(member.dataOffset);
+                const Bytes packed(start, start + static_cast<long>(member.packedSize));
+                Bytes out;
+                EXPECT_EQ(DecodeBytes(member.method, packed, member.originalSize, member.crc, out),
+                          archiver::DecodeOutcome::Done)
+                    << label << " " << member.path;
+                EXPECT_TRUE(out == files.at(member.path)) << label << " " << member.path;
+            }
+        }
+    }
+}
+
+// Streams shorter than 8 bytes, which libarchive refuses, with a stored member after
+// them: we unpack them as lhasa and jlha do.
+TEST(ShortStreams, UnpackAsPeerToolsUnpackThem) {
+    TempDir temp;
+    const Bytes hundred(100, 'a');
+    const std::string archive = temp.file("short.lzh");
+    WriteBytes(
+        archive,
+        BuildHandArchive({
+            {"", "five.txt", OneSymbolBlock(100, 'a'), "-lh5-", 0100644, false, hundred},
+            {"dir", "six.txt", OneSymbolBlock(100, 'a', 5), "-lh6-", 0100644, false, hundred},
+            {"", "seven.txt", OneSymbolBlock(1, 'x', 5), "-lh7-", 0100644, false, {'x'}},
+            {"", "stored.txt", {'s'}},
+        }));
+    const std::map<std::string, Bytes> expected = {{"five.txt", hundred},
+                                                   {"dir/six.txt", hundred},
+                                                   {"seven.txt", {'x'}},
+                                                   {"stored.txt", {'s'}}};
+
+    const RunResult result =
+        RunUnlha("e -a1x1m0 \"" + archive + "\" \"" + temp.file("ours") + "/\"*.*");
+    EXPECT_EQ(result.code, 0) << result.report;
+    EXPECT_EQ(ReadTree(temp.path() / "ours"), expected);
+    for (const char* tool : {"lhasa", "jlha"}) {
+        if (ToolAvailable(tool)) {
+            fs::create_directories(temp.path() / tool);
+            Shell("cd " + Quoted(temp.file(tool)) + " && " + tool + " xqf " + Quoted(archive) +
+                  " >/dev/null 2>&1");
+            EXPECT_EQ(ReadTree(temp.path() / tool), expected) << tool;
         }
     }
 }

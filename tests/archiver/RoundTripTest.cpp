@@ -141,6 +141,37 @@ TEST_F(ArchiverRoundTrip, MasksSeparatedBySemicolonsPickOnlyTheirFiles) {
     EXPECT_EQ(names, (std::vector<std::string>{"B.TXT", "a.txt", "c.doc"}));
 }
 
+TEST_F(ArchiverRoundTrip, BlanksAroundMasksAreIgnoredAndMasksMatchingNothingAreNamed) {
+    WriteTree(source(), {{"a.txt", {1}}, {"c.doc", {3}}, {"d.bin", {4}}});
+    struct Case {
+        const char* masks;
+        std::vector<std::string> members;
+        std::string warnings;  // the report after its first line
+    };
+    const std::vector<Case> cases = {
+        {"*.txt; *.doc", {"a.txt", "c.doc"}, ""},
+        {" *.txt\t;\t*.doc ", {"a.txt", "c.doc"}, ""},
+        {"*.txt;a.*", {"a.txt"}, ""},  // found again, but found: no warning
+        {"*.txt;*.xls; missing.bin",
+         {"a.txt"},
+         "\nwarning: no file matches '*.xls'\nwarning: no file matches 'missing.bin'"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(archive());
+        const RunResult result = add(c.masks);
+        ASSERT_EQ(result.code, 0) << c.masks << ": " << result.report;
+        const std::size_t lineEnd = std::min(result.report.find('\n'), result.report.size());
+        EXPECT_EQ(result.report.rfind("added ", 0), 0u) << result.report;
+        EXPECT_EQ(result.report.substr(lineEnd), c.warnings) << c.masks;
+        std::vector<std::string> names = memberNames();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.members) << c.masks;
+    }
+    fs::remove(archive());
+    EXPECT_NE(add("*.xls; missing.bin").code, 0);
+    EXPECT_FALSE(fs::exists(archive()));
+}
+
 TEST_F(ArchiverRoundTrip, RecursionStoresSubfoldersWithFolderEntries) {
     const std::map<std::string, Bytes> files = {
         {"top.txt", TextBytes(100)},
@@ -231,6 +262,46 @@ TEST_F(ArchiverRoundTrip, AFailureHalfwayLeavesThePreviousArchiveIntact) {
     fs::remove(archive());
     EXPECT_NE(add("*.*").code, 0);
     EXPECT_FALSE(fs::exists(archive()));
+}
+
+TEST_F(ArchiverRoundTrip, ACheckListsWhatTheSameUnpackWouldReplaceAndWritesNothing) {
+    WriteTree(source(), {{"top.txt", {1}}, {"sub/inner.txt", {2}}, {"sub/deeper/deep.bin", {4}}});
+    ASSERT_EQ(add("*.*", true).code, 0);
+    // In the destination: files, a dangling link, and a folder where a member file goes.
+    WriteTree(dest(), {{"top.txt", {9}}, {"inner.txt", {9}}, {"deep.bin", {9}}});
+    fs::create_directories(dest() / "sub" / "deeper" / "deep.bin");
+    fs::create_symlink("nowhere", dest() / "sub" / "inner.txt");
+    const auto before = ReadTree(dest());
+    struct Case {
+        const char* switches;
+        const char* mask;
+        const char* report;
+        std::size_t buffer = 65536;
+    };
+    const Case cases[] = {
+        {"-a1x1m0c1", "*.*", "would replace 2 files\nsub/inner.txt\ntop.txt"},
+        {"-a1x1m0 -c1", "*.*", "would replace 2 files\nsub/inner.txt\ntop.txt"},
+        {"-a1x1m0c1", "*.*", "would replace 2 files\nsu", 25},  // cut, the count intact
+        {"-a1x0m0c1", "*.*", "would replace 3 files\ndeep.bin\ninner.txt\ntop.txt"},
+        {"-a1x0m0c1", "*.bin", "would replace 1 file\ndeep.bin"},
+        {"-a1x1m0c1", "*.bin", "would replace 0 files"},
+    };
+    for (const auto& c : cases) {
+        const RunResult result = RunUnlha(std::string("e ") + c.switches + " \"" + archive() +
+                                              "\" \"" + dest().string() + "/\"" + c.mask,
+                                          c.buffer);
+        EXPECT_EQ(result.code, 0) << c.switches << " " << c.mask << ": " << result.report;
+        EXPECT_EQ(result.report, c.report) << c.switches << " " << c.mask;
+    }
+    EXPECT_EQ(ReadTree(dest()), before);
+    EXPECT_TRUE(fs::is_symlink(dest() / "sub" / "inner.txt"));
+
+    const fs::path fresh = temp_.path() / "fresh";
+    const RunResult none =
+        RunUnlha("e -a1x1m0c1 \"" + archive() + "\" \"" + fresh.string() + "/sub/\"*.*");
+    EXPECT_EQ(none.code, 0);
+    EXPECT_EQ(none.report, "would replace 0 files");
+    EXPECT_FALSE(fs::exists(fresh));
 }
 
 TEST_F(ArchiverRoundTrip, UnpackingReplacesAnExistingFile) {

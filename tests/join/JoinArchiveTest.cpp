@@ -52,13 +52,26 @@ TEST_F(JoinArchiveTest, SuccessUnpacksAndDeletesTheArchive) {
     EXPECT_EQ(ops.texts(), std::vector<std::string>{"結合が終了しました。"});
 }
 
-TEST_F(JoinArchiveTest, FailureDeletesTheArchiveAndSaysSo) {
+TEST_F(JoinArchiveTest, FailureKeepsTheArchiveAndSaysWhere) {
     ops.archiverResult = 1;
+    ops.archiverReport = "failed: 'a.txt': cannot create: Permission denied";
     EXPECT_EQ(join(), -1);
-    EXPECT_FALSE(fs::exists(archive()));
-    EXPECT_EQ(ops.texts(), std::vector<std::string>{"結合に失敗しました。"});
+    EXPECT_EQ(test::ReadBytes(archive()), (Bytes{'-', 'l', 'h', '-'}));
+    EXPECT_EQ(ops.texts(), std::vector<std::string>{
+                               "結合に失敗しました。\n結合したLZHファイルは結合先に残してあります。"});
     EXPECT_EQ(ops.messages[0].caption, "メッセージ");
     EXPECT_EQ(ops.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(ops.messages[0].detail, archive() + ": " + ops.archiverReport);
+}
+
+TEST_F(JoinArchiveTest, DeclinedUnpackKeepsTheArchive) {
+    ops.unpackAllowed = false;
+    EXPECT_EQ(join(), -1);
+    EXPECT_EQ(ops.unpackOffers, std::vector<std::string>{archive()});
+    EXPECT_TRUE(ops.commands.empty());
+    EXPECT_TRUE(fs::exists(archive()));
+    ASSERT_EQ(ops.messages.size(), 1u);
+    EXPECT_EQ(ops.messages[0].detail, archive());
 }
 
 TEST_F(JoinArchiveTest, BusyLeavesTheArchive) {
@@ -81,14 +94,6 @@ TEST_F(JoinArchiveTest, ADeleteFailureIsReported) {
     EXPECT_EQ(ops.texts(), expected);
     EXPECT_EQ(ops.messages[0].caption, "失敗");
 
-    test::FakeJoinOperations failing;
-    failing.archiverResult = 3;
-    failing.onArchiver = ops.onArchiver;
-    failing.overwriteAnswers = {OverwriteAnswer::Overwrite};
-    fs::remove_all(archive());
-    EXPECT_EQ(JoinFile(dir.file("set/PACK.000"), destination(), failing, drives), -1);
-    const std::vector<std::string> both = {"作成したLZHファイルの削除に失敗しました。", "結合に失敗しました。"};
-    EXPECT_EQ(failing.texts(), both);
 }
 
 TEST_F(JoinArchiveTest, WithoutTheArchiverTheArchiveStaysWithItsTime) {
@@ -113,6 +118,15 @@ TEST_F(JoinArchiveTest, OtherFlagValuesMeanAPlainFile) {
     ASSERT_EQ(join(), 0);
     EXPECT_TRUE(ops.commands.empty());
     EXPECT_TRUE(fs::exists(archive()));
+}
+
+TEST_F(JoinArchiveTest, ADestinationHoldingAQuoteIsRefusedBeforeAnythingIsWritten) {
+    fs::create_directory(dir.file("a\"b"));
+    EXPECT_EQ(JoinFile(dir.file("set/PACK.000"), dir.file("a\"b") + "/", ops, drives), -1);
+    EXPECT_TRUE(fs::is_empty(dir.file("a\"b")));
+    EXPECT_TRUE(ops.commands.empty());
+    ASSERT_EQ(ops.messages.size(), 1u);
+    EXPECT_EQ(ops.messages[0].caption, "エラー");
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ TEST(JoinDiskTest, AFullDestinationIsAWriteFailure) {
         EXPECT_EQ(JoinFile(dir.file("REPORT.000"), dir.file("disk") + "/", ops), -1) << size;
         EXPECT_EQ(ops.texts(), std::vector<std::string>{"データの書き込みに失敗しました。\n結合を中止します。"})
             << size;
+        EXPECT_EQ(ops.messages.at(0).detail, dir.file("disk/REPORT.DOC") + ": No space left on device");
+        EXPECT_TRUE(fs::is_empty(dir.file("disk"))) << size << ": the unfinished output is gone";
     }
 }
 

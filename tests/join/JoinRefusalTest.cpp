@@ -161,7 +161,8 @@ TEST_F(JoinRefusalTest, PieceNumbersMustMatchTheirNames) {
     put("REPORT.002", test::LaterPieceBytes(1, Bytes(10, 2)));
     EXPECT_EQ(join(), -1);
     EXPECT_EQ(ops.texts(), std::vector<std::string>{"ファイルの拡張子が変更されています。\n結合を中止します。"});
-    EXPECT_EQ(fs::file_size(dir.file("out/REPORT.DOC")), 10u) << "the partial output stays";
+    EXPECT_EQ(ops.messages[0].detail, dir.file("set/REPORT.001"));
+    EXPECT_TRUE(outIsEmpty()) << "no partial output";
 
     test::FakeJoinOperations shortPiece;
     shortPiece.overwriteAnswers = {OverwriteAnswer::Overwrite};
@@ -216,21 +217,70 @@ TEST_F(JoinRefusalTest, NoPiece000WarnsAtOnce) {
     EXPECT_TRUE(outIsEmpty());
 }
 
+// Any piece name of the set in the pieces' own folder is refused, whether that piece is
+// there yet or not: otherwise the output would become a piece still to be read.
 TEST_F(JoinRefusalTest, TheOutputIsNeverAPieceOfItsOwnSet) {
+    struct Case {
+        const char* recorded;
+        bool present;  // piece 001 is in the folder
+        bool refused;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\OLD\\REPORT.001", true, true},   {"C:\\OLD\\REPORT.001", false, true},
+        {"report.002", false, true},            {"REPORT.999", false, true},
+        {"REPORT.01", false, false},            {"REPORT.0001", false, false},
+        {"REPORTS.001", false, false},          {"REPORT.DOC", false, false},
+    };
+    for (const Case& one : cases) {
+        test::TempDir set;
+        FirstPiece first;
+        first.name = one.recorded;
+        first.originalSize = 20;
+        first.data = Bytes(10, 1);
+        const Bytes piece000 = test::FirstPieceBytes(first);
+        const Bytes piece001 = test::LaterPieceBytes(1, Bytes(10, 2));
+        test::WriteBytes(set.file("REPORT.000"), piece000);
+        if (one.present) {
+            test::WriteBytes(set.file("REPORT.001"), piece001);
+        }
+        test::FakeJoinOperations local;
+        local.overwriteAnswers = {OverwriteAnswer::OverwriteAll};
+        const int result = JoinFile(set.file("REPORT.000"), set.path().string() + "/", local, drives);
+        if (one.refused) {
+            EXPECT_EQ(result, -1) << one.recorded;
+            EXPECT_EQ(local.texts(), std::vector<std::string>{
+                                         "結合先のファイルが分割ファイルと同じになります。\n結合を中止します。"})
+                << one.recorded;
+            EXPECT_EQ(std::distance(fs::directory_iterator(set.path()), fs::directory_iterator()),
+                      one.present ? 2 : 1)
+                << one.recorded;
+        } else {
+            EXPECT_NE(local.texts().front(), "結合先のファイルが分割ファイルと同じになります。\n結合を中止します。")
+                << one.recorded;
+        }
+        EXPECT_EQ(test::ReadBytes(set.file("REPORT.000")), piece000) << one.recorded;
+    }
+}
+
+// The unpack command quotes the archive's name as it is: a quote inside it would make the
+// command name some other file.
+TEST_F(JoinRefusalTest, APackedSetWhoseNameHoldsAQuoteIsRefused) {
     FirstPiece first;
-    first.name = "C:\\OLD\\REPORT.001";
-    first.originalSize = 20;
-    first.data = Bytes(10, 1);
-    const Bytes piece000 = test::FirstPieceBytes(first);
-    const Bytes piece001 = test::LaterPieceBytes(1, Bytes(10, 2));
-    put("REPORT.000", piece000);
-    put("REPORT.001", piece001);
-    ops.overwriteAnswers = {OverwriteAnswer::OverwriteAll};
-    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("set") + "/", ops, drives), -1);
-    EXPECT_EQ(ops.texts(), std::vector<std::string>{
-                               "結合先のファイルが分割ファイルと同じになります。\n結合を中止します。"});
-    EXPECT_EQ(test::ReadBytes(dir.file("set/REPORT.000")), piece000);
-    EXPECT_EQ(test::ReadBytes(dir.file("set/REPORT.001")), piece001);
+    first.name = "C:\\x\"y\"z";
+    first.archiveFlag = 1;
+    first.originalSize = 3;
+    first.data = {1, 2, 3};
+    put("REPORT.000", test::FirstPieceBytes(first));
+    EXPECT_EQ(join(), -1);
+    EXPECT_EQ(ops.texts(), std::vector<std::string>{"記録されていたファイル名が正しくありません。\n結合を中止します。"});
+    EXPECT_TRUE(ops.commands.empty());
+    EXPECT_TRUE(outIsEmpty());
+
+    first.archiveFlag = 0;  // a plain file may carry the quote on this system
+    put("REPORT.000", test::FirstPieceBytes(first));
+    test::FakeJoinOperations plain;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", plain, drives), 0);
+    EXPECT_TRUE(fs::exists(dir.file("out/x\"y\"z")));
 }
 
 TEST_F(JoinRefusalTest, StopsAfterPiece999) {
@@ -248,7 +298,33 @@ TEST_F(JoinRefusalTest, StopsAfterPiece999) {
     EXPECT_EQ(ops.texts(), std::vector<std::string>{
                                "999番の分割ファイルで元のサイズに達しませんでした。\n結合を中止します。"});
     EXPECT_EQ(ops.pieces.size(), 1000u);
-    EXPECT_EQ(fs::file_size(dir.file("out/REPORT.DOC")), 1000u);
+    EXPECT_TRUE(outIsEmpty());
+}
+
+// Every refusal names what it is about, with the system's reason where there is one.
+TEST_F(JoinRefusalTest, MessagesCarryTheFileAndTheReason) {
+    EXPECT_EQ(join(), -1);
+    EXPECT_EQ(ops.messages.at(0).detail, dir.file("set/REPORT.000") + ": No such file or directory");
+
+    FirstPiece first;
+    first.originalSize = 4;
+    first.data = {1, 2};
+    put("REPORT.000", test::FirstPieceBytes(first));
+    put("REPORT.001", test::LaterPieceBytes(7, {3, 4}));
+    test::FakeJoinOperations swapped;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", swapped, drives), -1);
+    EXPECT_EQ(swapped.messages.at(0).detail, dir.file("set/REPORT.001"));
+
+    test::FakeJoinOperations noFolder;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("absent") + "/", noFolder, drives), -1);
+    EXPECT_EQ(noFolder.texts(), std::vector<std::string>{"結合先のファイルを作成できませんでした。\n結合を中止します。"});
+    EXPECT_EQ(noFolder.messages.at(0).detail, dir.file("absent/REPORT.DOC") + ": No such file or directory");
+
+    fs::create_directory(dir.file("out/REPORT.DOC"));
+    test::FakeJoinOperations folderInTheWay;
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", folderInTheWay, drives), -1);
+    EXPECT_EQ(folderInTheWay.messages.at(0).detail, dir.file("out/REPORT.DOC") + ": Is a directory");
+    EXPECT_TRUE(fs::is_empty(dir.file("out/REPORT.DOC")));
 }
 
 TEST_F(JoinRefusalTest, AttributesOfMinusOneAreSkipped) {

@@ -4,6 +4,7 @@
 #include <utime.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "join/JoinFile.h"
 #include "split/DivideFile.h"
@@ -173,13 +174,80 @@ TEST_F(JoinRoundTripTest, ExistingOutputIsAskedAbout) {
     }
 }
 
-TEST_F(JoinRoundTripTest, CancelLeavesThePartialOutput) {
+// However a join stops, the destination is as it was: no partial file, and a file it was
+// about to replace is still whole. The pieces stay, so the join can be run again.
+TEST_F(JoinRoundTripTest, AJoinThatStopsLeavesTheDestinationAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<void(test::FakeJoinOperations&)> arrange;
+        const char* message;  // empty: none
+    };
+    const std::vector<Case> cases = {
+        {"cancel", [](test::FakeJoinOperations& o) { o.cancelAtRound = 2; }, "結合が中止されました。"},
+        {"missing piece",
+         [&](test::FakeJoinOperations&) { fs::remove(src.file("pieces/REPORT.001")); },
+         "次のディスクを入れてください。\n\nフロッピーディスクからでない場合、\n"
+         "ファイルが指定のフォルダに見つかりませんでした。"},
+        {"swapped piece",
+         [&](test::FakeJoinOperations&) {
+             fs::rename(src.file("pieces/REPORT.002"), src.file("pieces/REPORT.001"));
+         },
+         "ファイルの拡張子が変更されています。\n結合を中止します。"},
+    };
+    for (const Case& one : cases) {
+        splitSource(250000, SizeChoice::Free, 100000);
+        const Bytes pieces000 = test::ReadBytes(src.file("pieces/REPORT.000"));
+        test::WriteBytes(output(), {'k', 'e', 'e', 'p'});
+        test::FakeJoinOperations local;
+        local.overwriteAnswers = {OverwriteAnswer::Overwrite};
+        one.arrange(local);
+        EXPECT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", local, drives), -1)
+            << one.what;
+        EXPECT_EQ(local.texts(), std::vector<std::string>{one.message}) << one.what;
+        EXPECT_EQ(test::ReadBytes(output()), (Bytes{'k', 'e', 'e', 'p'})) << one.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dest.path()), fs::directory_iterator()), 1)
+            << one.what << ": nothing else in the destination";
+        EXPECT_EQ(test::ReadBytes(src.file("pieces/REPORT.000")), pieces000) << one.what;
+    }
+
+    fs::remove(output());
     splitSource(200000, SizeChoice::Free, 100000);
     ops.cancelAtRound = 2;
     EXPECT_EQ(join(src.file("pieces/REPORT.000")), -1);
-    EXPECT_EQ(ops.texts(), std::vector<std::string>{"結合が中止されました。"});
-    EXPECT_EQ(ops.messages[0].caption, "メッセージ");
-    EXPECT_EQ(fs::file_size(output()), 60000u);
+    EXPECT_EQ(ops.messages.at(0).caption, "メッセージ");
+    EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(JoinRoundTripTest, AReadOnlyFileTheUserAgreedToReplaceIsReplaced) {
+    splitSource(5000);
+    test::WriteBytes(output(), {'o', 'l', 'd'});
+    chmod(output().c_str(), 0444);
+    ops.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    EXPECT_EQ(test::ReadBytes(output()), source);
+    EXPECT_EQ(ops.overwriteTargets, std::vector<std::string>{output()});
+    struct stat info {};
+    ASSERT_EQ(stat(output().c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IWUSR, 0u) << "the recorded attributes, not the old file's";
+    EXPECT_EQ(info.st_mtime, kSourceTime - 1) << "DOS time keeps even seconds";
+}
+
+// Whatever holds the output's name is replaced only with the user's word: a link, or a
+// file that cannot be read, as much as a plain file.
+TEST_F(JoinRoundTripTest, AnythingUnderTheOutputNameIsAskedAbout) {
+    splitSource(3000);
+    fs::create_symlink(src.file("elsewhere"), output());
+    EXPECT_EQ(join(src.file("pieces/REPORT.000")), -1);
+    EXPECT_EQ(ops.overwriteQuestions.size(), 1u);
+    EXPECT_TRUE(fs::is_symlink(output()));
+
+    fs::remove(output());
+    test::WriteBytes(output(), {1});
+    chmod(output().c_str(), 0200);
+    test::FakeJoinOperations unreadable;
+    EXPECT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", unreadable, drives), -1);
+    EXPECT_EQ(unreadable.overwriteQuestions.size(), 1u);
+    EXPECT_EQ(fs::file_size(output()), 1u);
 }
 
 TEST_F(JoinRoundTripTest, ProgressIsTheTruncatedShareOfTheRecordedSize) {

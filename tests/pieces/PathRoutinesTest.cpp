@@ -76,5 +76,22 @@ TEST(FileIsPresent, OnlyReadableFilesCount) {
     EXPECT_EQ(FileIsPresent(dir.path().string()), 0) << "a folder";
 }
 
+TEST(IsPieceOfSet, SameFolderByAnySpellingAndAThreeDigitNumber) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("set"));
+    std::filesystem::create_directory_symlink(dir.file("set"), dir.file("link"));
+    const std::string member = dir.file("set/REPORT.DOC");
+    EXPECT_TRUE(IsPieceOfSet(member, dir.file("set/REPORT.000")));
+    EXPECT_TRUE(IsPieceOfSet(member, dir.file("set/../set/report.123")));
+    EXPECT_TRUE(IsPieceOfSet(member, dir.file("link/REPORT.999")));
+    EXPECT_FALSE(IsPieceOfSet(member, dir.file("REPORT.001"))) << "another folder";
+    EXPECT_FALSE(IsPieceOfSet(member, dir.file("set/REPORT.1000")));
+    EXPECT_FALSE(IsPieceOfSet(member, dir.file("set/REPORT.00a")));
+    EXPECT_FALSE(IsPieceOfSet(member, dir.file("set/REPORTX.001")));
+    EXPECT_FALSE(IsPieceOfSet(member, dir.file("set/REPORT.DOC")));
+    EXPECT_TRUE(IsPieceOfSet(dir.file("set/.hidden"), dir.file("set/.hidden")))
+        << "a name that takes no number stands for itself";
+}
+
 }  // namespace
 }  // namespace zolvane

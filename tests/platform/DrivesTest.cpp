@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+
+#include "platform/posix/ExtFileRoom.h"
 
 #include "tests/support/Mount.h"
 #include "tests/support/TempDir.h"
@@ -62,6 +66,45 @@ TEST(Drives, FreeSpaceIsCappedAt2GiB) {
         GTEST_SKIP() << "mounting a tmpfs failed";
     }
     EXPECT_EQ(SystemDrives().freeBytes(point), 2147483647);
+}
+
+// Boundaries of the block map: 12 direct blocks, then one indirect block for the next 256
+// (1 KiB blocks), then the double indirect tree.
+TEST(ExtFileRoom, TheBlockMapTakesItsShareOfTheFreeBlocks) {
+    struct Case {
+        std::uint64_t free;
+        std::uint64_t data;
+    };
+    for (const Case& one : {Case{0, 0}, Case{12, 12}, Case{13, 12}, Case{14, 13}, Case{269, 268},
+                            Case{270, 268}, Case{271, 268}, Case{272, 269}, Case{1372, 1365}}) {
+        EXPECT_EQ(ExtLargestFileBlocks(one.free, 1024), one.data) << one.free;
+    }
+    EXPECT_EQ(ExtLargestFileBlocks(1000000, 4096), 999023u) << "4 KiB blocks: 1024 per block";
+}
+
+// The answer is a file that really fits: one block more does not (without blocks reserved
+// for root, which root could use).
+TEST(Drives, AnExt2FloppyTakesExactlyTheFileItReports) {
+    test::TempDir dir;
+    const std::string point = dir.file("floppy");
+    fs::create_directory(point);
+    test::Ext2Floppy disk(point, dir.path().string(), 0);
+    if (!disk.problem().empty()) {
+        GTEST_SKIP() << disk.problem();
+    }
+    const auto free = SystemDrives().freeBytes(point);
+    ASSERT_TRUE(free.has_value());
+    EXPECT_GT(*free, 1300000);
+    const auto fill = [&](std::size_t bytes) {
+        std::FILE* file = std::fopen((point + "/piece").c_str(), "wb");
+        const test::Bytes data(bytes, 0x5a);
+        const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+        const bool closed = std::fclose(file) == 0;
+        fs::remove(point + "/piece");
+        return written && closed;
+    };
+    EXPECT_TRUE(fill(static_cast<std::size_t>(*free)));
+    EXPECT_FALSE(fill(static_cast<std::size_t>(*free) + 1024));
 }
 
 }  // namespace

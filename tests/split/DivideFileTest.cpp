@@ -371,6 +371,43 @@ TEST_F(DivideFileTest, NeverWritesAPieceOverTheSource) {
     EXPECT_EQ(test::ReadBytes(other), source);
 }
 
+// With a fixed size every piece name is known at the start: a source that is a later piece
+// of its own set is refused before piece 000 is written.
+TEST_F(DivideFileTest, ASourceThatIsALaterPieceIsRefusedBeforeAnythingIsWritten) {
+    const std::string path = makeSource(5000, "SET.001");
+    ops.choice = SizeChoice::Free;
+    ops.freeSize = 3000;
+    EXPECT_EQ(DivideFile(path, sourceDir.file("SET.001"), ops, drives), -1);
+    EXPECT_EQ(ops.texts(),
+              std::vector<std::string>{"分割ファイルが元のファイルと同じになります。\n分割を中止します。"});
+    EXPECT_EQ(ops.messages[0].detail, sourceDir.file("SET.001"));
+    EXPECT_FALSE(fs::exists(sourceDir.file("SET.000")));
+    EXPECT_TRUE(ops.pieces.empty());
+
+    // Two pieces, 000 and 001: SET.002 is no piece of this split.
+    const std::string later = makeSource(5000, "SET.002");
+    FakeSplitOperations fits;
+    fits.overwriteAnswers = {OverwriteAnswer::OverwriteAll};  // SET.001 from above
+    fits.choice = SizeChoice::Free;
+    fits.freeSize = 4000;
+    EXPECT_EQ(DivideFile(later, sourceDir.file("SET.002"), fits, drives), 0);
+    EXPECT_EQ(fits.pieces.size(), 2u);
+}
+
+// Every refusal names what it is about, with the system's reason where there is one.
+TEST_F(DivideFileTest, MessagesCarryTheFileAndTheReason) {
+    EXPECT_EQ(split(sourceDir.file("absent.doc")), -1);
+    EXPECT_EQ(ops.messages.at(0).detail, sourceDir.file("absent.doc") + ": No such file or directory");
+
+    const std::string path = makeSource(10);
+    FakeSplitOperations missingFolder;
+    missingFolder.choice = SizeChoice::Free;
+    missingFolder.freeSize = 1000;
+    EXPECT_EQ(DivideFile(path, out.file("nowhere/REPORT.DOC"), missingFolder, drives), -1);
+    EXPECT_EQ(missingFolder.messages.at(0).detail,
+              out.file("nowhere/REPORT.000") + ": No such file or directory");
+}
+
 TEST_F(DivideFileTest, NameWithoutStemIsRefused) {
     const std::string path = makeSource(10, ".profile");
     EXPECT_EQ(split(path), -1);

@@ -1,4 +1,5 @@
-// A tmpfs mounted for one test, to play a small disk that really runs full or is swapped.
+// Small disks for tests that need a disk to really run full or be swapped: a tmpfs, and a
+// loop-mounted ext2 floppy image as Linux users format them.
 #pragma once
 
 #include <string>
@@ -22,6 +23,33 @@ private:
     std::string where_;
     long bytes_;
     bool mounted_ = false;
+};
+
+// A 1440 KB floppy formatted with ext2 and mounted through a loop device. Every insert()
+// puts in a freshly formatted disk.
+class Ext2Floppy {
+public:
+    // `reservedPercent` is mkfs's share of blocks kept for root; the images live in
+    // `imageFolder`.
+    Ext2Floppy(std::string where, std::string imageFolder, int reservedPercent);
+    ~Ext2Floppy();
+    Ext2Floppy(const Ext2Floppy&) = delete;
+    Ext2Floppy& operator=(const Ext2Floppy&) = delete;
+
+    // Empty when the disk is in; otherwise why it could not be made or mounted.
+    const std::string& problem() const { return problem_; }
+    void eject();
+    bool insert();
+
+    static constexpr long kBytes = 1474560;
+
+private:
+    std::string where_;
+    std::string imageFolder_;
+    int reservedPercent_;
+    int disks_ = 0;
+    bool mounted_ = false;
+    std::string problem_;
 };
 
 }  // namespace zolvane::test
