@@ -9,6 +9,12 @@ Arguments ParseArguments(const std::vector<std::string>& words,
     bool optionsEnded = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
+        // An empty name would turn into the current folder, or the root once a separator
+        // is added: never a file the user meant.
+        if (word.empty()) {
+            parsed.error = "空の引数は指定できません";
+            return parsed;
+        }
         if (optionsEnded || word.size() < 2 || word.compare(0, 2, "--") != 0) {
             parsed.positional.push_back(word);
             continue;
@@ -28,6 +34,10 @@ Arguments ParseArguments(const std::vector<std::string>& words,
                 parsed.values[name] = words[++i];
             } else {
                 parsed.error = name + " には値が必要です";
+                return parsed;
+            }
+            if (parsed.values[name].empty()) {
+                parsed.error = name + " に空の値は指定できません";
                 return parsed;
             }
         } else {

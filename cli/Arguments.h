@@ -12,7 +12,7 @@ struct Arguments {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
-    std::string error;  // set when the line cannot be understood
+    std::string error;  // set when the line cannot be understood (empty words included)
 
     bool has(const std::string& flag) const { return flags.count(flag) != 0; }
     const std::string* value(const std::string& name) const {

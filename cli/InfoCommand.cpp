@@ -3,6 +3,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/Terminal.h"
 #include "pieces/PieceSet.h"
 #include "pieces/RecordedName.h"
 #include "platform/FileAttributes.h"
@@ -48,10 +49,10 @@ const char* DescribeHeaderProblem(HeaderStatus status) {
     return "";
 }
 
-const char* DescribeState(const PieceReport& piece) {
+const char* DescribeState(const PieceSetSurvey& survey, const PieceReport& piece) {
     switch (piece.state) {
     case PieceReport::State::Used:
-        return "OK";
+        return piece.number == survey.probablyCutShort ? "途中で切れている可能性があります" : "OK";
     case PieceReport::State::Misnumbered:
         return piece.numberRead ? "番号が違います" : "番号が読めません";
     case PieceReport::State::Overflows:
@@ -65,13 +66,17 @@ const char* DescribeState(const PieceReport& piece) {
 void PrintPieces(const PieceSetSurvey& survey) {
     std::printf("分割ファイル:\n");
     for (const PieceReport& piece : survey.pieces) {
-        std::printf("  %s  %lld バイト (データ %lld バイト)", piece.path.c_str(),
+        std::printf("  %s  %lld バイト (データ %lld バイト)", Printable(piece.path).c_str(),
                     static_cast<long long>(piece.fileBytes),
                     static_cast<long long>(piece.dataBytes));
         if (piece.numberRead && piece.numberInside != piece.number) {
             std::printf("  中の番号 %d", piece.numberInside);
         }
-        std::printf("  %s\n", DescribeState(piece));
+        std::printf("  %s\n", DescribeState(survey, piece));
+    }
+    // The piece a join would ask for after a cut piece most likely never existed.
+    if (survey.probablyCutShort >= 0) {
+        return;
     }
     for (const std::int32_t number : survey.missing) {
         std::printf("  %03d がありません\n", number);
@@ -90,18 +95,20 @@ int RunInfo(const std::vector<std::string>& words) {
     }
     const PieceSetSurvey survey = SurveyPieceSet(args.positional.front());
     if (!survey.firstPieceFound) {
-        std::fprintf(stderr, "[エラー] %s が見つかりません。\n", survey.firstPiecePath.c_str());
+        std::fprintf(stderr, "[エラー] %s が見つかりません。\n",
+                     Printable(survey.firstPiecePath).c_str());
         return kExitFailed;
     }
     if (survey.headerStatus != HeaderStatus::Ok) {
-        std::fprintf(stderr, "[エラー] %s: %s\n", survey.firstPiecePath.c_str(),
+        std::fprintf(stderr, "[エラー] %s: %s\n", Printable(survey.firstPiecePath).c_str(),
                      DescribeHeaderProblem(survey.headerStatus));
         return kExitFailed;
     }
     const PieceHeader& header = survey.header;
-    std::printf("記録名:   %s\n", RecordedNameAsText(header.RecordedName).c_str());
+    std::printf("記録名:   %s\n", Printable(RecordedNameAsText(header.RecordedName)).c_str());
     const auto outputName = OutputNameOf(header.RecordedName);
-    std::printf("結合名:   %s\n", outputName ? outputName->c_str() : "(使えない名前です)");
+    std::printf("結合名:   %s\n",
+                outputName ? Printable(*outputName).c_str() : "(使えない名前です)");
     std::printf("サイズ:   %d バイト\n", header.OriginalSize);
     std::printf("日時:     %s\n", DescribeTimestamp(header.Timestamp).c_str());
     std::printf("属性:     %s\n", DescribeAttributes(header.Attributes).c_str());

@@ -1,6 +1,7 @@
 // zolvane-cli join: the join engine bound to the terminal.
 #include <filesystem>
 
+#include "cli/ArchiverReport.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
@@ -29,7 +30,20 @@ public:
     int runArchiver(const std::string& command, std::string& report) override {
         return archiver_.run(command, report);
     }
-    bool confirmUnpack(const std::string&, const std::string&) override { return true; }
+    // The library is asked first which files the unpack would replace; those are put to
+    // the user as a plain join puts its one output.
+    bool confirmUnpack(const std::string& archivePath, const std::string& folder) override {
+        std::string report;
+        const int result = archiver_.runWithReport(UnpackCheckCommand(archivePath, folder), report,
+                                                   ArchiverLibrary::kLongOutputSize);
+        const auto check = ParseReplaceCheck(report);
+        if (result != 0 || !check) {
+            terminal_.message("展開先で上書きされるファイルを確かめられませんでした。", "エラー",
+                              MessageIcon::Error, MessageButtons::Ok, report);
+            return false;
+        }
+        return check->count == 0 || terminal_.confirmReplacing(folder, check->names, check->count);
+    }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
                          MessageButtons buttons, const std::string& detail) override {
         return terminal_.message(text, caption, icon, buttons, detail);

@@ -1,4 +1,6 @@
 // zolvane-cli split: the split engine bound to the terminal.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -7,6 +9,8 @@
 #include "cli/Commands.h"
 #include "cli/Packing.h"
 #include "cli/Terminal.h"
+#include "pieces/PathRoutines.h"
+#include "pieces/PieceSet.h"
 #include "platform/Paths.h"
 #include "split/DivideFile.h"
 
@@ -18,23 +22,26 @@ struct SizeSetting {
     std::int32_t bytes = 0;  // for SizeChoice::Free
 };
 
-std::optional<SizeSetting> ParseSize(const std::string& text) {
-    if (text == "1.44MB") {
+std::optional<SizeSetting> ParseSize(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (text == "1.44mb") {
         return SizeSetting{SizeChoice::Floppy1440K, 0};
     }
-    if (text == "1.25MB") {
+    if (text == "1.25mb") {
         return SizeSetting{SizeChoice::Floppy1250K, 0};
     }
-    if (text == "720KB") {
+    if (text == "720kb") {
         return SizeSetting{SizeChoice::Floppy720K, 0};
     }
-    if (text == "640KB") {
+    if (text == "640kb") {
         return SizeSetting{SizeChoice::Floppy640K, 0};
     }
     if (text == "auto") {
         return SizeSetting{SizeChoice::Automatic, 0};
     }
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
     const long long bytes = std::stoll(text);
@@ -53,7 +60,11 @@ public:
     std::int32_t pieceSize() override { return size_.bytes; }
     std::uint8_t archiveMark() override { return mark_; }
     void showSource(const std::string& path) override { terminal_.showLine("From:", path); }
-    void showPiece(const std::string& path) override { terminal_.showLine("To:  ", path); }
+    void showPiece(const std::string& path) override {
+        terminal_.showLine("To:  ", path);
+        lastPiece_ = path;
+        ++piecesWritten_;
+    }
     void showProgress(int percent) override { terminal_.showProgress(percent); }
     void processEvents() override {}
     bool cancelRequested() override { return terminal_.cancelRequested(); }
@@ -66,11 +77,35 @@ public:
     }
     void release() override {}
 
+    // Pieces of an older, longer set after the last piece written would pass for part of
+    // this one.
+    void warnOfLeftovers() {
+        if (piecesWritten_ == 0) {
+            return;
+        }
+        const std::int32_t last = piecesWritten_ - 1;
+        const std::int32_t count = CountPiecesAfter(lastPiece_, last);
+        if (count > 0) {
+            terminal_.warn("以前の分割ファイルが " + std::to_string(count) + " 個残っています: " +
+                           PiecePathOf(lastPiece_, last + 1) + (count > 1 ? " ほか" : ""));
+        }
+    }
+
 private:
     Terminal& terminal_;
     SizeSetting size_;
     std::uint8_t mark_;
+    std::string lastPiece_;
+    std::int32_t piecesWritten_ = 0;
 };
+
+int Divide(TerminalSplit& ops, const std::string& source, const std::string& destination) {
+    const int result = DivideFile(source, destination, ops);
+    if (result == 0) {
+        ops.warnOfLeftovers();
+    }
+    return result;
+}
 
 // The destination is the folder, a separator and the source's name; without a folder the
 // bare name, so the pieces land in the current folder.
@@ -107,18 +142,24 @@ int SplitPacked(const Arguments& args, SizeSetting size, const std::string& arch
     if (!LoadArchiver(terminal, archiver)) {
         return kExitFailed;
     }
-    if (!PackFiles(terminal, archiver, archive.string(), args.positional, args.has("--recursive"),
-                   "UNLHA32.DLLが使用中です。\n分割を中止します。")) {
-        terminal.message("分割に失敗しました", "情報", MessageIcon::Information, MessageButtons::Ok);
+    switch (PackFiles(terminal, archiver, archive.string(), args.positional,
+                      args.has("--recursive"), "UNLHA32.DLLが使用中です。\n分割を中止します。")) {
+    case PackOutcome::Packed:
+        break;
+    case PackOutcome::Failed:
+        terminal.message("分割に失敗しました", "情報", MessageIcon::Information,
+                         MessageButtons::Ok);
+        return kExitFailed;
+    case PackOutcome::Cancelled:
+        terminal.message("分割が中止されました。", "メッセージ", MessageIcon::Information,
+                         MessageButtons::Ok);
+        RemoveArchive(terminal, archive.string());
         return kExitFailed;
     }
     TerminalSplit ops(terminal, size, 1);
-    const int result = DivideFile(
-        archive.string(), SplitDestination(args.value("--dest"), archive.filename().string()), ops);
-    if (std::remove(archive.c_str()) != 0) {
-        terminal.message("作成したLZHファイルの削除に失敗しました。", "失敗",
-                         MessageIcon::Information, MessageButtons::Ok);
-    }
+    const int result = Divide(ops, archive.string(),
+                              SplitDestination(args.value("--dest"), archive.filename().string()));
+    RemoveArchive(terminal, archive.string());
     return result == 0 ? kExitDone : kExitFailed;
 }
 
@@ -157,7 +198,7 @@ int RunSplit(const std::vector<std::string>& words) {
 
     Terminal terminal(args.has("--overwrite"));
     TerminalSplit ops(terminal, size, 0);
-    return DivideFile(source.string(), destination, ops) == 0 ? kExitDone : kExitFailed;
+    return Divide(ops, source.string(), destination) == 0 ? kExitDone : kExitFailed;
 }
 
 }  // namespace zolvane::cli

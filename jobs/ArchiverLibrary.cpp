@@ -30,16 +30,20 @@ int ArchiverLibrary::run(const std::string& command, void* ownerWindow) const {
     return run(command, ignored, ownerWindow);
 }
 
-int ArchiverLibrary::run(const std::string& command, std::string& report,
-                         void* ownerWindow) const {
+int ArchiverLibrary::run(const std::string& command, std::string& report, void* ownerWindow) const {
+    return runWithReport(command, report, kOutputSize, ownerWindow);
+}
+
+int ArchiverLibrary::runWithReport(const std::string& command, std::string& report,
+                                   unsigned long outputSize, void* ownerWindow) const {
     report.clear();
-    if (!ArchiverReady) {
+    if (!ArchiverReady || outputSize == 0) {
         return -1;
     }
-    char output[kOutputSize] = {};
-    const int result = UnlhaProc(ownerWindow, command.c_str(), output, kOutputSize);
-    output[kOutputSize - 1] = '\0';  // whatever the library left there
-    report = output;
+    std::vector<char> output(outputSize, '\0');
+    const int result = UnlhaProc(ownerWindow, command.c_str(), output.data(), outputSize);
+    output.back() = '\0';  // whatever the library left there
+    report = output.data();
     return result;
 }
 

@@ -13,8 +13,10 @@ namespace zolvane {
 
 class ArchiverLibrary {
 public:
-    // The size of the report buffer every command gets; nobody reads the report.
+    // The size of the report buffer a command gets unless it asks for more.
     static constexpr unsigned long kOutputSize = 1024;
+    // Enough for a report that lists an archive's members one a line.
+    static constexpr unsigned long kLongOutputSize = 64 * 1024;
 
     ArchiverLibrary() = default;
     ~ArchiverLibrary() { Release(); }
@@ -32,6 +34,9 @@ public:
     int run(const std::string& command, void* ownerWindow = nullptr) const;
     // The same, keeping the library's report of what it did or why it failed.
     int run(const std::string& command, std::string& report, void* ownerWindow = nullptr) const;
+    // The same with a report buffer of outputSize bytes (at least 1).
+    int runWithReport(const std::string& command, std::string& report, unsigned long outputSize,
+                      void* ownerWindow = nullptr) const;
 
     std::unique_ptr<platform::SharedLibrary> ArchiverModule;
     UnlhaGetRunningFunction UnlhaGetRunningProc = nullptr;

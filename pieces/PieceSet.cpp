@@ -72,6 +72,36 @@ void FollowJoin(PieceSetSurvey& survey) {
     }
 }
 
+// A split fills every piece but the last to the same size, so one smaller piece among
+// them points at a copy that was cut short. Sizes that vary (pieces sized by the free
+// space of each disk) give no verdict.
+std::int32_t FindPieceCutShort(const std::vector<PieceReport>& pieces) {
+    if (pieces.size() < 3) {
+        return -1;  // no piece but the candidate and the last to compare with
+    }
+    const auto bytes = [&](std::size_t i) { return pieces[i].fileBytes; };
+    const std::size_t full = pieces.size() - 1;  // the pieces a split filled
+    if (full == 2) {
+        if (bytes(0) == bytes(1)) {
+            return -1;
+        }
+        return bytes(0) < bytes(1) ? pieces[0].number : pieces[1].number;
+    }
+    // Of three or more, at least two share the full size when only one is odd.
+    const std::int64_t common = bytes(0) == bytes(1) || bytes(0) == bytes(2) ? bytes(0) : bytes(1);
+    std::int32_t smaller = -1;
+    for (std::size_t i = 0; i < full; ++i) {
+        if (bytes(i) == common) {
+            continue;
+        }
+        if (bytes(i) > common || smaller >= 0) {
+            return -1;
+        }
+        smaller = pieces[i].number;
+    }
+    return smaller;
+}
+
 }  // namespace
 
 PieceSetSurvey SurveyPieceSet(const std::string& selectedPath) {
@@ -92,8 +122,26 @@ PieceSetSurvey SurveyPieceSet(const std::string& selectedPath) {
     survey.firstPieceFound = !survey.pieces.empty() && survey.pieces.front().number == 0;
     if (survey.firstPieceFound && survey.headerStatus == HeaderStatus::Ok) {
         FollowJoin(survey);
+        // Every piece read and used, and still short of the recorded size.
+        const bool ranShort = !survey.complete && survey.missing.size() == 1 &&
+                              survey.missing.front() == survey.pieces.back().number + 1;
+        if (ranShort) {
+            survey.probablyCutShort = FindPieceCutShort(survey.pieces);
+        }
     }
     return survey;
+}
+
+std::int32_t CountPiecesAfter(const std::string& memberPath, std::int32_t lastNumber) {
+    std::int32_t count = 0;
+    for (std::int32_t number = lastNumber + 1; number <= kLastPieceNumber; ++number) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(PiecePathOf(memberPath, number), error)) {
+            break;
+        }
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace zolvane

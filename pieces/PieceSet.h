@@ -17,12 +17,12 @@ struct PieceReport {
         Overflows,    // its data runs past the recorded size: a join stops here
         Surplus,      // after the point where a join ends; a join never opens it
     };
-    std::int32_t number = 0;         // by its name
+    std::int32_t number = 0;  // by its name
     std::string path;
     std::int64_t fileBytes = 0;
     bool numberRead = false;
     std::int32_t numberInside = 0;
-    std::int64_t dataBytes = 0;      // file bytes after the header
+    std::int64_t dataBytes = 0;  // file bytes after the header
     State state = State::Used;
 };
 
@@ -34,9 +34,18 @@ struct PieceSetSurvey {
     std::vector<PieceReport> pieces;    // the pieces present, by number
     std::vector<std::int32_t> missing;  // numbers a join would ask for that are absent
     bool complete = false;              // a join of these pieces would rebuild the file
+    // When every piece is there in order but the data ends short of the recorded size: a
+    // piece, not the last, smaller than the others, which are all of one size but the
+    // last. Such a piece was probably cut short, and the piece a join would ask for next
+    // probably never existed. -1 when there is none.
+    std::int32_t probablyCutShort = -1;
 };
 
 // Surveys the set that selectedPath belongs to, finding piece 000 as a join does.
 PieceSetSurvey SurveyPieceSet(const std::string& selectedPath);
+
+// How many pieces of memberPath's set follow piece lastNumber without a gap: after a split
+// that wrote up to lastNumber, the leftovers of an older, longer set.
+std::int32_t CountPiecesAfter(const std::string& memberPath, std::int32_t lastNumber);
 
 }  // namespace zolvane

@@ -19,6 +19,11 @@ TEST(Arguments, MistakesAreReported) {
     EXPECT_FALSE(ParseArguments({"--size"}, {"--size"}, {}).error.empty()) << "value missing";
     EXPECT_FALSE(ParseArguments({"--bogus"}, {"--size"}, {}).error.empty());
     EXPECT_FALSE(ParseArguments({"--overwrite=yes"}, {}, {"--overwrite"}).error.empty());
+    // An empty name would become the current folder, or the root once a "/" is added.
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {""}, {"a", "--size", ""}, {"--size="}, {"--", ""}}) {
+        EXPECT_FALSE(ParseArguments(words, {"--size"}, {}).error.empty()) << words.size();
+    }
     const Arguments dashed = ParseArguments({"--", "--size"}, {"--size"}, {});
     EXPECT_EQ(dashed.positional, std::vector<std::string>{"--size"}) << "after -- all are names";
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tests/support/PieceBuilder.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -37,6 +38,39 @@ TEST_F(CliInfoTest, AMissingPieceIsNamed) {
     const auto result = cli({"info", "REPORT.000"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.out.find("001 がありません"), std::string::npos) << result.out;
+}
+
+TEST_F(CliInfoTest, APieceCutShortIsNamedRatherThanAPieceThatNeverExisted) {
+    fs::resize_file(dir.file("REPORT.001"), 600);
+    const auto result = cli({"info", "REPORT.000"});
+    EXPECT_EQ(result.exitCode, 1);
+    const auto cut = result.out.find("REPORT.001  600 バイト");
+    ASSERT_NE(cut, std::string::npos) << result.out;
+    const std::string line = result.out.substr(cut, result.out.find('\n', cut) - cut);
+    EXPECT_NE(line.find("途中で切れている可能性があります"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("がありません"), std::string::npos) << result.out;
+}
+
+TEST_F(CliInfoTest, ACraftedNameCannotDriveTheTerminal) {
+    test::FirstPiece piece;
+    piece.name =
+        "C:\\x\x1b]0;owned\x07\x1b[2J\xc2\x9b"
+        "1m.txt";
+    piece.originalSize = 1;
+    piece.data = {1};
+    test::WriteBytes(dir.file("EVIL.000"), test::FirstPieceBytes(piece));
+    const auto info = cli({"info", "EVIL.000"});
+    const auto join = cli({"join", "EVIL.000", "--dest", "."});
+    const auto again = cli({"join", "EVIL.000", "--dest", "."});  // the overwrite question
+    for (const auto& result : {info, join, again}) {
+        for (const std::string& shown : {result.out, result.err}) {
+            EXPECT_EQ(shown.find_first_of("\x1b\x07"), std::string::npos) << shown;
+            EXPECT_EQ(shown.find("\xc2\x9b"), std::string::npos) << shown;
+        }
+    }
+    EXPECT_NE(info.out.find("記録名:   C:\\x\\x1b]0;owned\\x07\\x1b[2J\\xc2\\x9b1m.txt"),
+              std::string::npos)
+        << info.out;
 }
 
 TEST_F(CliInfoTest, SwappedPiecesAreMisnumbered) {

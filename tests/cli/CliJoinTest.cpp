@@ -44,6 +44,10 @@ TEST_F(CliJoinTest, DestinationAndOverwrite) {
     const auto refused = cli({"join", "pieces/REPORT.000", "--dest", "out"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(fs::file_size(dir.file("out/REPORT.DOC")), 1u);
+    // The question names the recorded name and the file at risk.
+    EXPECT_NE(refused.err.find("\\REPORT.DOC\n"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("上書きされるファイル: " + dir.file("out/REPORT.DOC")),
+              std::string::npos);
 
     EXPECT_EQ(cli({"join", "pieces/REPORT.000", "--dest", "out/", "--overwrite"}).exitCode, 0);
     EXPECT_EQ(test::ReadBytes(dir.file("out/REPORT.DOC")), source);

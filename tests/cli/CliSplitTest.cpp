@@ -38,6 +38,62 @@ TEST_F(CliSplitTest, UsageMistakesExitWith2) {
     EXPECT_NE(help.out.find("zolvane-cli split FILE"), std::string::npos);
 }
 
+TEST_F(CliSplitTest, EmptyArgumentsAreUsageMistakesNeverAFolder) {
+    // None of the named files exists, so a run that got this wrong still writes nothing.
+    const std::vector<std::vector<std::string>> lines = {{"split", ""},
+                                                         {"split", "x", "--dest", ""},
+                                                         {"join", "x.000", "--dest", ""},
+                                                         {"pack", "", "a"},
+                                                         {"pack", "a.lzh", ""},
+                                                         {"info", ""},
+                                                         {"split", "--pack", "", "a"}};
+    for (const auto& line : lines) {
+        EXPECT_EQ(cli(line).exitCode, 2) << line[0] << " with " << line.size() << " words";
+    }
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+
+    fs::create_directory(dir.file("gone"));
+    const auto gone = RunProgram(
+        "/bin/sh",
+        {"-c", std::string("cd gone && rmdir ../gone && exec ") + ZOLVANE_CLI + " split x"},
+        dir.path().string());
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.err.find("[エラー] 現在のフォルダが見つかりません。"), std::string::npos)
+        << gone.err;
+}
+
+TEST_F(CliSplitTest, HelpPerCommandVersionAndSizesInAnyCase) {
+    for (const std::string command : {"split", "join", "pack", "info"}) {
+        const auto help = cli({command, "x", "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_NE(help.out.find("zolvane-cli " + command + " "), std::string::npos) << help.out;
+        EXPECT_EQ(help.out.find(command == "info" ? "cli join" : "cli info"), std::string::npos);
+    }
+    const auto version = cli({"--version"});
+    EXPECT_EQ(version.out, std::string("zolvane-cli ") + ZOLVANE_VERSION + "\n");
+
+    test::WriteBytes(dir.file("data.bin"), test::PatternBytes(800000));
+    EXPECT_EQ(cli({"split", "data.bin", "--size", "720kb"}).exitCode, 0);
+    EXPECT_EQ(fs::file_size(dir.file("data.000")), 730112u);
+    for (const char* size : {"1.44mb", "1.25Mb", "640KB", "AUTO"}) {
+        EXPECT_EQ(cli({"split", "nothing.here", "--size", size}).exitCode, 1) << size;
+    }
+}
+
+TEST_F(CliSplitTest, LeftoversOfALongerSetAreMentioned) {
+    test::WriteBytes(dir.file("REPORT.DOC"), test::PatternBytes(5000));
+    ASSERT_EQ(cli({"split", "REPORT.DOC", "--size", "1000"}).exitCode, 0);
+    ASSERT_TRUE(fs::exists(dir.file("REPORT.005")));
+    test::WriteBytes(dir.file("REPORT.DOC"), test::PatternBytes(2500));
+    const auto result = cli({"split", "REPORT.DOC", "--size", "1000", "--overwrite"});
+    EXPECT_NE(result.err.find("[警告] 以前の分割ファイルが 3 個残っています: REPORT.003"),
+              std::string::npos)
+        << result.err;
+    fs::create_directory(dir.file("sub"));
+    EXPECT_EQ(cli({"split", "REPORT.DOC", "--size", "1000", "--dest", "sub"}).err.find("[警告]"),
+              std::string::npos);
+}
+
 TEST_F(CliSplitTest, SplitsIntoTheCurrentFolderByDefault) {
     test::WriteBytes(dir.file("REPORT.DOC"), test::PatternBytes(2000000));
     const auto result = cli({"split", "REPORT.DOC"});

@@ -33,6 +33,20 @@ TEST(ArchiverLibrary, FindsBothEntriesAndCallsThem) {
     EXPECT_FALSE(archiver.busy());
 }
 
+TEST(ArchiverLibrary, ReportsUpToTheBufferAskedFor) {
+    ArchiverLibrary archiver;
+    archiver.Load({FAKE_UNLHA_DIR});
+    ASSERT_TRUE(archiver.ArchiverReady);
+    setenv("FAKE_UNLHA_REPORT_LENGTH", "50000", 1);
+    std::string report;
+    EXPECT_EQ(archiver.run("e", report), 0);
+    EXPECT_EQ(report.size(), ArchiverLibrary::kOutputSize - 1);
+    EXPECT_EQ(archiver.runWithReport("e", report, ArchiverLibrary::kLongOutputSize), 0);
+    EXPECT_EQ(report, std::string(50000, 'r'));
+    unsetenv("FAKE_UNLHA_REPORT_LENGTH");
+    EXPECT_EQ(archiver.runWithReport("e", report, 0), -1) << "no room even for the end mark";
+}
+
 TEST(ArchiverLibrary, AMissingLibraryOrEntryIsNoError) {
     ArchiverLibrary partial;
     partial.Load({FAKE_PARTIAL_DIR});

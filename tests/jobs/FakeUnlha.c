@@ -14,10 +14,17 @@ __attribute__((visibility("default"))) int UnlhaGetRunning(void) {
 __attribute__((visibility("default"))) int Unlha(void* owner, const char* command, char* output,
                                                  unsigned long size) {
     const char* result = getenv("FAKE_UNLHA_RESULT");
+    const char* reportLength = getenv("FAKE_UNLHA_REPORT_LENGTH");
     (void)owner;
     strncpy(lastCommand, command, sizeof lastCommand - 1);
     if (output != NULL && size > 0) {
-        output[0] = '\0';
+        /* A report of the asked length, cut to the buffer as the real library does. */
+        unsigned long length = reportLength != NULL ? strtoul(reportLength, NULL, 10) : 0;
+        if (length > size - 1) {
+            length = size - 1;
+        }
+        memset(output, 'r', length);
+        output[length] = '\0';
     }
     return result != NULL ? atoi(result) : 0;
 }

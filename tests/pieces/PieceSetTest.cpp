@@ -91,6 +91,42 @@ TEST_F(PieceSetTest, SurplusDataJoinsOnlyWhenTheSizeFallsOnABlockEnd) {
     EXPECT_EQ(states(survey), std::vector<State>{State::Overflows});
 }
 
+TEST_F(PieceSetTest, APieceSmallerThanTheOthersWasProbablyCutShort) {
+    // File sizes, headers included; the set records 10 bytes more than its pieces hold.
+    const std::pair<std::vector<std::int64_t>, std::int32_t> cases[] = {
+        {{100, 60, 100, 100, 50}, 1}, {{60, 100, 100, 50}, 0},
+        {{100, 60, 50}, 1},           {{100, 60, 80, 50}, -1},  // two odd ones: no verdict
+        {{100, 120, 100, 50}, -1},                              // a larger one: sizes vary
+        {{100, 100, 100, 50}, -1},  // all full: the next piece is missing indeed
+    };
+    for (const auto& [fileBytes, cut] : cases) {
+        test::FirstPiece first;
+        const std::int64_t firstData = fileBytes[0] - kFirstHeaderFixedBytes - 1 -
+                                       static_cast<std::int64_t>(first.name.size());
+        first.data = test::Bytes(static_cast<std::size_t>(firstData), 1);
+        std::int64_t total = firstData;
+        for (std::int32_t number = 1; number < 5; ++number) {
+            const std::string name = "R.00" + std::to_string(number);
+            std::remove(dir.file(name).c_str());
+            if (number < static_cast<std::int32_t>(fileBytes.size())) {
+                const auto data = static_cast<std::size_t>(fileBytes[number] - kLaterHeaderBytes);
+                put(name, test::LaterPieceBytes(number, test::Bytes(data, 2)));
+                total += static_cast<std::int64_t>(data);
+            }
+        }
+        first.originalSize = static_cast<std::int32_t>(total + 10);
+        put("R.000", test::FirstPieceBytes(first));
+        EXPECT_EQ(SurveyPieceSet(dir.file("R.000")).probablyCutShort, cut) << fileBytes.size();
+    }
+}
+
+TEST_F(PieceSetTest, PiecesAfterTheLastWritten) {
+    putSet();
+    put("R.004", test::LaterPieceBytes(4, {}));
+    EXPECT_EQ(CountPiecesAfter(dir.file("R.000"), 0), 2) << "001 and 002, not 004 after the gap";
+    EXPECT_EQ(CountPiecesAfter(dir.file("R.001"), 3), 1);
+}
+
 TEST_F(PieceSetTest, AnEmptyFileNeedsOnlyPiece000) {
     put("R.000", test::FirstPieceBytes(test::FirstPiece{}));
     EXPECT_TRUE(SurveyPieceSet(dir.file("R.000")).complete);

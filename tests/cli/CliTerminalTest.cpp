@@ -1,0 +1,34 @@
+// Questions on a (pseudo-)terminal: asked only where someone both sees and answers them.
+#include <gtest/gtest.h>
+
+#include "tests/cli/PtyProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace zolvane {
+namespace {
+
+TEST(CliTerminalTest, TheOverwriteQuestionIsAskedOnlyWhereItIsSeen) {
+    test::TempDir dir;
+    const test::Bytes source = test::PatternBytes(5000);
+    test::WriteBytes(dir.file("REPORT.DOC"), source);
+    ASSERT_EQ(test::RunProgram(ZOLVANE_CLI, {"split", "REPORT.DOC", "--size", "2000"},
+                               dir.path().string())
+                  .exitCode,
+              0);
+    std::filesystem::create_directory(dir.file("out"));
+    test::WriteBytes(dir.file("out/REPORT.DOC"), {'o', 'l', 'd'});
+    const std::vector<std::string> join = {"join", "REPORT.000", "--dest", "out"};
+
+    // Answers typed at the terminal, messages to a log: the question would go unseen.
+    auto result = test::RunOnTerminal(ZOLVANE_CLI, join, dir.path().string(), "o\n", false);
+    EXPECT_EQ(result.exitCode, 1) << "-1: it waited for an answer";
+    EXPECT_NE(result.err.find("--overwrite"), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadBytes(dir.file("out/REPORT.DOC")), (test::Bytes{'o', 'l', 'd'}));
+
+    result = test::RunOnTerminal(ZOLVANE_CLI, join, dir.path().string(), "o\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(test::ReadBytes(dir.file("out/REPORT.DOC")), source);
+}
+
+}  // namespace
+}  // namespace zolvane
