@@ -63,7 +63,6 @@ public:
     void showPiece(const std::string& path) override {
         terminal_.showLine("To:  ", path);
         lastPiece_ = path;
-        ++piecesWritten_;
     }
     void showProgress(int percent) override { terminal_.showProgress(percent); }
     void processEvents() override {}
@@ -80,10 +79,12 @@ public:
     // Pieces of an older, longer set after the last piece written would pass for part of
     // this one.
     void warnOfLeftovers() {
-        if (piecesWritten_ == 0) {
+        // The piece names end in their three digits; a piece moved to the next disk is
+        // shown twice, so they are read rather than counted.
+        if (lastPiece_.size() < 4) {
             return;
         }
-        const std::int32_t last = piecesWritten_ - 1;
+        const std::int32_t last = std::stoi(lastPiece_.substr(lastPiece_.size() - 3));
         const std::int32_t count = CountPiecesAfter(lastPiece_, last);
         if (count > 0) {
             terminal_.warn("以前の分割ファイルが " + std::to_string(count) + " 個残っています: " +
@@ -96,7 +97,6 @@ private:
     SizeSetting size_;
     std::uint8_t mark_;
     std::string lastPiece_;
-    std::int32_t piecesWritten_ = 0;
 };
 
 int Divide(TerminalSplit& ops, const std::string& source, const std::string& destination) {
@@ -149,6 +149,7 @@ int SplitPacked(const Arguments& args, SizeSetting size, const std::string& arch
     case PackOutcome::Failed:
         terminal.message("分割に失敗しました", "情報", MessageIcon::Information,
                          MessageButtons::Ok);
+        RemoveArchive(terminal, archive.string());  // made by this run, half full
         return kExitFailed;
     case PackOutcome::Cancelled:
         terminal.message("分割が中止されました。", "メッセージ", MessageIcon::Information,

@@ -154,7 +154,6 @@ OverwriteAnswer Terminal::askOverwrite(const std::string& name, const std::strin
     case 'o':
         return OverwriteAnswer::Overwrite;
     case 'a':
-        overwriteAll_ = true;  // "from here on" covers the unpacking of a packed set too
         return OverwriteAnswer::OverwriteAll;
     default:
         return OverwriteAnswer::Cancel;

@@ -33,8 +33,8 @@ public:
     // `target` is the file at risk when it differs from the name shown; may be empty.
     OverwriteAnswer askOverwrite(const std::string& name, const std::string& target = {});
     // Whether unpacking may replace `count` files in `folder` (`names` lists some or all
-    // of them): yes with --overwrite or an earlier "overwrite all", else the user's word;
-    // no when nobody can answer.
+    // of them): yes with --overwrite, else the user's word, who sees the list (an answer
+    // about the archive itself does not cover its contents); no when nobody can answer.
     bool confirmReplacing(const std::string& folder, const std::vector<std::string>& names,
                           std::uint64_t count);
     void warn(const std::string& text);

@@ -69,6 +69,8 @@ TEST_F(CliPackTest, PackAddsNamesAndMasksAndStopsAtTheFirstFailure) {
               std::string::npos)
         << failed.err;
     EXPECT_EQ(failed.err.find("Pack: b.doc"), std::string::npos) << "no command after a failure";
+    EXPECT_EQ(cli({"split", "--pack", "../three.lzh", "a.txt", "missing.txt"}).exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.file("three.lzh"))) << "split --pack removes its half-made archive";
 
     fs::create_directory(dir.file("out"));
     // An archive alone unpacks through a one-piece set as well.
