@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/fuzz/FuzzCases.h"
+#include "tests/fuzz/UnpackCase.h"
 
 namespace zolvane::fuzz {
 namespace {
@@ -145,8 +146,24 @@ void ArchiveSeeds(SeedWriter& seeds, const std::string& cli, const fs::path& wor
     test::WriteBytes((files / "sub" / "INNER.TXT").string(), Text(400, 2));
     RunCli(cli, files, "pack ../text.lzh SAMPLE.TXT EMPTY.DAT");
     RunCli(cli, files, "pack --recursive ../tree.lzh '*.*'");
-    seeds.write("unpack", "cli-text", test::ReadBytes((work / "text.lzh").string()));
-    seeds.write("unpack", "cli-tree", test::ReadBytes((work / "tree.lzh").string()));
+    for (const char* name : {"text.lzh", "tree.lzh"}) {
+        UnpackCase made;
+        made.raw = test::ReadBytes((work / name).string());
+        seeds.write("unpack", std::string("cli-") + name, EncodeUnpackCase(made));
+    }
+    // Members no packer of ours writes: names that climb out, a link, a pipe, a folder, a
+    // code page 932 name, a damaged one.
+    UnpackCase hostile;
+    hostile.built = true;
+    hostile.members = {{"", "../x", {'1'}},
+                       {"a/../..", "y", {'2'}},
+                       {"", "/tmp/absolute", {'3'}},
+                       {"", "link|/tmp", {}, "-lhd-", 0120777},
+                       {"", "pipe", {}, "-lh0-", 0010644},
+                       {"sub/deeper", "", {}, "-lhd-", 0040755},
+                       {"sub", "\x95\x5c.TXT", Text(100, 6)},
+                       {"", "bad.txt", Text(200, 7), "-lh0-", 0100644, true}};
+    seeds.write("unpack", "hostile-members", EncodeUnpackCase(hostile));
 
     PackCase one;
     one.contents = {Text(600, 3)};

@@ -1,23 +1,24 @@
-// Fuzz target: the archiver library's unpack command on any bytes as an archive. Nothing
-// may appear outside the destination, the archive stays as it was, and what appears inside
-// is only files and folders (links are never unpacked).
+// Fuzz target: the archiver library's unpack command on any bytes as an archive, or on
+// archives built from fuzzed members (see UnpackCase.h). Nothing may appear outside the
+// destination, the archive stays as it was, and what appears inside is only files and
+// folders (links are never unpacked).
 #include <algorithm>
 #include <filesystem>
 
 #include "archiver/Unlha32.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/UnpackCase.h"
 
 namespace zolvane::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
 
-void Check(const std::uint8_t* data, std::size_t size) {
+void Check(const Bytes& bytes) {
     test::TempDir scratch;
     const fs::path archive = scratch.path() / "INPUT.LZH";
     // Deep enough that a member climbing out of the destination lands in the scratch folder.
     const fs::path destination = scratch.path() / "a" / "b" / "c" / "dest";
-    test::WriteBytes(archive.string(), Bytes(data, data + size));
+    test::WriteBytes(archive.string(), bytes);
     fs::create_directories(destination);
     const Tree before = ReadTree(scratch.path(), destination);
 
@@ -44,6 +45,7 @@ void Check(const std::uint8_t* data, std::size_t size) {
 }  // namespace zolvane::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    zolvane::fuzz::Check(data, size);
+    using namespace zolvane::fuzz;
+    Check(ArchiveOf(DecodeUnpackCase(data, size)));
     return 0;
 }
