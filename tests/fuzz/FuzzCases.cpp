@@ -11,6 +11,7 @@ constexpr std::uint8_t kReadyBit = 0x04;
 constexpr std::uint8_t kBusyBit = 0x08;
 constexpr std::uint8_t kDeclinedBit = 0x10;
 constexpr int kSelectionShift = 5;
+constexpr std::uint8_t kQuotedBit = 0x80;
 
 // Control byte of a piece.
 constexpr std::uint8_t kHeaderBit = 0x01;
@@ -56,6 +57,7 @@ JoinCase DecodeJoinCase(const std::uint8_t* data, std::size_t size) {
     join.archiverBusy = (options & kBusyBit) != 0;
     join.unpackDeclined = (options & kDeclinedBit) != 0;
     join.selection = static_cast<Selection>((options >> kSelectionShift) & 3);
+    join.quotedDestination = (options & kQuotedBit) != 0;
     while (!in.atEnd() && join.pieces.size() < kMaxPieces) {
         PieceSpec piece;
         const std::uint8_t control = in.u8();
@@ -77,7 +79,8 @@ Bytes EncodeJoinCase(const JoinCase& join) {
     out.u8(static_cast<std::uint8_t>(
         static_cast<std::uint8_t>(join.existing) | (join.archiverReady ? kReadyBit : 0) |
         (join.archiverBusy ? kBusyBit : 0) | (join.unpackDeclined ? kDeclinedBit : 0) |
-        (static_cast<std::uint8_t>(join.selection) << kSelectionShift)));
+        (static_cast<std::uint8_t>(join.selection) << kSelectionShift) |
+        (join.quotedDestination ? kQuotedBit : 0)));
     for (std::size_t i = 0; i < join.pieces.size(); ++i) {
         const PieceSpec& piece = join.pieces[i];
         out.u8(static_cast<std::uint8_t>(

@@ -42,6 +42,7 @@ struct JoinCase {
     bool archiverBusy = false;
     bool unpackDeclined = false;
     Selection selection = Selection::First;
+    bool quotedDestination = false;  // a destination folder with a quote in its name
     std::vector<PieceSpec> pieces;
 };
 

@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 // The destination lies some levels down, so that a name that climbs out of it lands in
 // the scratch folder and shows there.
 struct Layout {
-    explicit Layout(const fs::path& scratch)
-        : root(scratch), set(root / "set"), destination(root / "a" / "b" / "dest") {}
+    Layout(const fs::path& scratch, bool quoted)
+        : root(scratch),
+          set(root / "set"),
+          destination(root / "a" / "b" / (quoted ? "dest \"q\"" : "dest")) {}
 
     std::string piece(std::int32_t number) const {
         char name[16];
@@ -153,8 +155,10 @@ void Check(const JoinCase& join, const std::vector<BuiltPiece>& pieces, const La
         FailJoin("the join handed control back " + std::to_string(outcome.releases) + " times",
                  outcome);
     }
-    // The unpack command cannot quote a quote, so an archive named with one is refused.
-    const bool quoted = archive && name && name->find('"') != std::string::npos;
+    // The unpack command cannot quote a quote, so an archive whose name or destination has
+    // one is refused.
+    const bool quoted =
+        archive && ((name && name->find('"') != std::string::npos) || join.quotedDestination);
     const bool complete = survey.complete && creatable && !quoted;
     const bool reachesEnd = complete && !(present && join.existing == Existing::Cancel);
     if (outcome.result == 0 && !(reachesEnd && !archive)) {
@@ -189,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const JoinCase join = DecodeJoinCase(data, size);
     const std::vector<BuiltPiece> pieces = BuildPieces(join);
     zolvane::test::TempDir scratch;
-    const Layout layout(scratch.path());
+    const Layout layout(scratch.path(), join.quotedDestination);
     WritePieces(layout, pieces);
     Check(join, pieces, layout);
     return 0;
