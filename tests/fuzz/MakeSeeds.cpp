@@ -168,6 +168,10 @@ void ArchiveSeeds(SeedWriter& seeds, const std::string& cli, const fs::path& wor
     PackCase one;
     one.contents = {Text(600, 3)};
     seeds.write("pack_roundtrip", "text", EncodePackCase(one));
+    // Longer than the packer's window, and long enough that libFuzzer tries long inputs.
+    PackCase longer;
+    longer.contents = {Text(20000, 8)};
+    seeds.write("pack_roundtrip", "longer-than-the-window", EncodePackCase(longer));
     PackCase several;
     several.byMask = true;
     several.addAgain = true;
