@@ -27,7 +27,7 @@ Tree ReadTree(const fs::path& root, const fs::path& skip) {
             entry.kind = TreeEntry::Kind::File;
             entry.bytes = test::ReadBytes(it->path().string());
         }
-        tree[fs::relative(it->path(), root, error).string()] = std::move(entry);
+        tree[it->path().lexically_relative(root).string()] = std::move(entry);
     }
     return tree;
 }

@@ -4,6 +4,7 @@
 // succeeds exactly where the set survey says a join would complete, and then rebuilds the
 // pieces' data; a failed join leaves no new file, unless it is a complete archive that it
 // keeps because it could not unpack it.
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
