@@ -164,6 +164,13 @@ void ArchiveSeeds(SeedWriter& seeds, const std::string& cli, const fs::path& wor
                        {"sub", "\x95\x5c.TXT", Text(100, 6)},
                        {"", "bad.txt", Text(200, 7), "-lh0-", 0100644, true}};
     seeds.write("unpack", "hostile-members", EncodeUnpackCase(hostile));
+    // Packed streams of a few bytes, which the library decodes itself.
+    UnpackCase tiny;
+    tiny.built = true;
+    tiny.members = {
+        {"", "a.txt", test::OneSymbolBlock(100, 'A'), "-lh5-", 0100644, false, Bytes(100, 'A')},
+        {"", "b.txt", test::OneSymbolBlock(50, 'B', 5), "-lh7-", 0100644, false, Bytes(50, 'B')}};
+    seeds.write("unpack", "short-packed-streams", EncodeUnpackCase(tiny));
 
     PackCase one;
     one.contents = {Text(600, 3)};

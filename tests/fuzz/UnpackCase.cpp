@@ -11,6 +11,10 @@ const std::string kMethods[] = {"-lh0-", "-lh5-", "-lhd-", "-lh7-"};
 // A file, a folder, a symbolic link and a pipe.
 constexpr std::uint16_t kModes[] = {0100644, 0040755, 0120777, 0010644};
 
+bool Packed(const std::string& method) {
+    return method != "-lh0-" && method != "-lhd-";
+}
+
 constexpr std::uint8_t kBuiltBit = 0x01;
 constexpr std::uint8_t kBadCrcBit = 0x10;
 
@@ -43,6 +47,12 @@ UnpackCase DecodeUnpackCase(const std::uint8_t* data, std::size_t size) {
         member.folder = Text(in, in.u8());
         member.name = Text(in, in.u8());
         member.data = in.bytes(in.u16());
+        if (Packed(member.method)) {
+            // What the packed data should unpack to: a size and a byte repeated, which is
+            // what the shortest streams give.
+            const std::uint16_t originalSize = in.u16();
+            member.original.assign(originalSize, in.u8());
+        }
         unpack.members.push_back(std::move(member));
     }
     return unpack;
@@ -65,6 +75,10 @@ Bytes EncodeUnpackCase(const UnpackCase& unpack) {
         out.bytes(Bytes(member.name.begin(), member.name.end()));
         out.u16(static_cast<std::uint16_t>(member.data.size()));
         out.bytes(member.data);
+        if (Packed(member.method)) {
+            out.u16(static_cast<std::uint16_t>(member.original.size()));
+            out.u8(member.original.empty() ? 0 : member.original.front());
+        }
     }
     return out.result();
 }
