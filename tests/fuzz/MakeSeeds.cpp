@@ -124,6 +124,15 @@ void JoinSeeds(SeedWriter& seeds, const fs::path& work) {
         japanese.pieces[i].data = Text(300, static_cast<std::uint32_t>(i));
     }
     seeds.write("join", "cp932-name", EncodeJoinCase(japanese));
+
+    // Half-width katakana take one byte in code page 932 and three in UTF-8: a name the
+    // header allows, too long for the file system once converted.
+    JoinCase longName;
+    longName.pieces.resize(1);
+    longName.pieces[0].withHeader = true;
+    longName.pieces[0].header.name = std::string(86, '\xb1');
+    longName.pieces[0].data = Text(10, 9);
+    seeds.write("join", "name-too-long-once-converted", EncodeJoinCase(longName));
 }
 
 void HeaderSeeds(SeedWriter& seeds, const fs::path& work) {
