@@ -101,11 +101,19 @@ private:
         if (IsPieceOfSet(selected_, outputPath_)) {
             return stop(msg::kOutputIsPiece, outputPath_);
         }
-        std::error_code ignored;
-        if (std::filesystem::is_directory(outputPath_, ignored)) {
+        // The name is looked up before any piece is read: a name the system cannot take
+        // (too long, say) must not cost the user a pass over every disk.
+        std::error_code lookup;
+        const auto status = std::filesystem::symlink_status(outputPath_, lookup);
+        if (lookup && status.type() != std::filesystem::file_type::not_found) {
+            return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, lookup.value()));
+        }
+        if (status.type() == std::filesystem::file_type::directory) {
             return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, EISDIR));
         }
-        if (!overwriteAll_ && somethingIsThere()) {
+        // The output replaces whatever holds its name, so anything there is asked about: an
+        // unreadable file or a link as much as a file that can be opened.
+        if (!overwriteAll_ && status.type() != std::filesystem::file_type::not_found) {
             switch (ops_.askOverwrite(RecordedNameAsText(header_.RecordedName), outputPath_)) {
             case OverwriteAnswer::OverwriteAll:
                 overwriteAll_ = true;
@@ -121,15 +129,6 @@ private:
         }
         ops_.showOutput(outputPath_);
         return std::nullopt;
-    }
-
-    // The output replaces whatever holds its name, so anything there is asked about: an
-    // unreadable file or a link as much as a file that can be opened.
-    bool somethingIsThere() const {
-        std::error_code error;
-        return FileIsPresent(outputPath_) != 0 ||
-               std::filesystem::symlink_status(outputPath_, error).type() !=
-                   std::filesystem::file_type::not_found;
     }
 
     Outcome readHeader() {

@@ -158,10 +158,8 @@ void Check(const JoinCase& join, const std::vector<BuiltPiece>& pieces, const La
         FailJoin("the join handed control back " + std::to_string(outcome.releases) + " times",
                  outcome);
     }
-    // A question about a file that is not there. Left out: a name too long for the file
-    // system, about which the join asks wrongly (its look-up fails and counts as a find); a
-    // known fault that would otherwise stop every run.
-    if (outcome.askedOverwrite && !present && creatable) {
+    // A question about a file that is not there.
+    if (outcome.askedOverwrite && !present) {
         FailJoin("the join asked to overwrite a file that is not there", outcome);
     }
     // The unpack command cannot quote a quote, so an archive whose name or destination has

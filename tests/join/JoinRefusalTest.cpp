@@ -325,6 +325,17 @@ TEST_F(JoinRefusalTest, MessagesCarryTheFileAndTheReason) {
     EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", folderInTheWay, drives), -1);
     EXPECT_EQ(folderInTheWay.messages.at(0).detail, dir.file("out/REPORT.DOC") + ": Is a directory");
     EXPECT_TRUE(fs::is_empty(dir.file("out/REPORT.DOC")));
+    // 86 half-width katakana in code page 932 grow to 258 bytes: too long a name for the
+    // file system, which is no file to ask about.
+    first.name = std::string(86, '\xb1');
+    put("REPORT.000", test::FirstPieceBytes(first));
+    test::FakeJoinOperations tooLong;
+    tooLong.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("set") + "/", tooLong, drives), -1);
+    EXPECT_TRUE(tooLong.overwriteQuestions.empty());
+    EXPECT_EQ(tooLong.texts(), std::vector<std::string>{"結合先のファイルを作成できませんでした。\n結合を中止します。"});
+    EXPECT_EQ(tooLong.pieces.size(), 1u) << "refused before any further piece";
+    EXPECT_NE(tooLong.messages.at(0).detail.find("File name too long"), std::string::npos);
 }
 
 TEST_F(JoinRefusalTest, AttributesOfMinusOneAreSkipped) {
