@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zolvane::platform {
 
@@ -12,6 +13,10 @@ namespace zolvane::platform {
 class DriveQueries {
 public:
     virtual ~DriveQueries() = default;
+
+    // The roots of the machine's drives, removable media first: the mounted volumes that
+    // hold files, and removable drives known to the system that have no medium now.
+    virtual std::vector<std::string> listDrives() = 0;
 
     // The root of the drive that holds the path (which need not exist yet).
     virtual std::string driveOf(const std::string& path) = 0;

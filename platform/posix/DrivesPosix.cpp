@@ -5,7 +5,9 @@
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -33,6 +35,110 @@ std::vector<std::string> ReadMountPoints(const char* table) {
     }
     endmntent(file);
     return points;
+}
+
+struct MountEntry {
+    std::string device;
+    std::string root;
+    std::string type;
+    std::string options;
+};
+
+std::vector<MountEntry> ReadMountTable(const char* table) {
+    std::vector<MountEntry> entries;
+    std::FILE* file = setmntent(table, "r");
+    if (file == nullptr) {
+        return entries;
+    }
+    while (const mntent* entry = getmntent(file)) {
+        if (entry->mnt_dir != nullptr && entry->mnt_dir[0] == '/') {
+            entries.push_back({entry->mnt_fsname != nullptr ? entry->mnt_fsname : "",
+                               fs::path(entry->mnt_dir).lexically_normal().string(),
+                               entry->mnt_type != nullptr ? entry->mnt_type : "",
+                               entry->mnt_opts != nullptr ? entry->mnt_opts : ""});
+        }
+    }
+    endmntent(file);
+    return entries;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool HasOption(const std::string& options, const std::string& option) {
+    std::size_t start = 0;
+    while (start <= options.size()) {
+        const auto comma = options.find(',', start);
+        const auto end = comma == std::string::npos ? options.size() : comma;
+        if (options.compare(start, end - start, option) == 0) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+// The kernel's word on a block device: /sys/block/NAME/removable, for a partition that of
+// the disk that holds it.
+bool RemovableDevice(const std::string& device) {
+    if (StartsWith(device, "/dev/fd") || StartsWith(device, "/dev/sr") ||
+        StartsWith(device, "/dev/cdrom")) {
+        return true;
+    }
+    if (!StartsWith(device, "/dev/")) {
+        return false;
+    }
+    std::error_code error;
+    const fs::path resolved = fs::canonical(device, error);
+    if (error) {
+        return false;
+    }
+    const fs::path block = fs::canonical("/sys/class/block" / resolved.filename(), error);
+    if (error) {
+        return false;
+    }
+    for (const fs::path& candidate : {block, block.parent_path()}) {
+        std::ifstream flag(candidate / "removable");
+        char value = '0';
+        if (flag >> value) {
+            return value == '1';
+        }
+    }
+    return false;
+}
+
+// Volumes that hold the user's files: block devices and network shares, not the kernel's
+// own file systems, not read-only images of installed software, and not single files
+// mounted over others (as containers do).
+bool HoldsFiles(const MountEntry& entry) {
+    if (entry.root == "/") {
+        return true;
+    }
+    static const char* const kNetwork[] = {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs"};
+    const bool network = std::find(std::begin(kNetwork), std::end(kNetwork), entry.type) !=
+                         std::end(kNetwork);
+    if (!network && !StartsWith(entry.device, "/dev/")) {
+        return false;
+    }
+    if (entry.type == "squashfs" || entry.type == "swap") {
+        return false;
+    }
+    for (const char* system : {"/proc", "/sys", "/dev", "/snap", "/boot/efi"}) {
+        if (entry.root == system || StartsWith(entry.root, std::string(system) + "/")) {
+            return false;
+        }
+    }
+    if (StartsWith(entry.root, "/run/") && !StartsWith(entry.root, "/run/media/")) {
+        return false;
+    }
+    std::error_code error;
+    return fs::is_directory(entry.root, error);
+}
+
+bool RemovableEntry(const MountEntry& entry) {
+    return StartsWith(entry.root, "/media/") || StartsWith(entry.root, "/run/media/") ||
+           RemovableDevice(entry.device);
 }
 
 std::string Normalised(const std::string& path) {
@@ -75,6 +181,33 @@ bool LooksMounted(const std::string& root) {
 
 class PosixDrives final : public DriveQueries {
 public:
+    std::vector<std::string> listDrives() override {
+        std::vector<std::string> removable, fixed;
+        auto add = [&](const std::string& root, bool isRemovable) {
+            if (std::find(removable.begin(), removable.end(), root) == removable.end() &&
+                std::find(fixed.begin(), fixed.end(), root) == fixed.end()) {
+                (isRemovable ? removable : fixed).push_back(root);
+            }
+        };
+        for (const MountEntry& entry : ReadMountTable("/proc/self/mounts")) {
+            if (HoldsFiles(entry)) {
+                add(entry.root, RemovableEntry(entry));
+            }
+        }
+        // A removable drive without a medium is still a drive; the system names it in
+        // fstab, to be mounted when a medium is put in.
+        for (const MountEntry& entry : ReadMountTable("/etc/fstab")) {
+            if (entry.type != "swap" && entry.root != "/" &&
+                (HasOption(entry.options, "noauto") || RemovableEntry(entry))) {
+                add(entry.root, true);
+            }
+        }
+        std::sort(removable.begin(), removable.end());
+        std::sort(fixed.begin(), fixed.end());  // "/" sorts first
+        removable.insert(removable.end(), fixed.begin(), fixed.end());
+        return removable;
+    }
+
     std::string driveOf(const std::string& path) override {
         const std::string target = Normalised(path);
         std::string best = "/";

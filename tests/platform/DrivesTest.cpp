@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -66,6 +67,29 @@ TEST(Drives, FreeSpaceIsCappedAt2GiB) {
         GTEST_SKIP() << "mounting a tmpfs failed";
     }
     EXPECT_EQ(SystemDrives().freeBytes(point), 2147483647);
+}
+
+// The drive lists show the volumes that hold files: the root always, a mounted floppy image,
+// never the kernel's own file systems; removable media come first.
+TEST(Drives, TheListHoldsTheVolumesOfFiles) {
+    const std::vector<std::string> drives = SystemDrives().listDrives();
+    EXPECT_NE(std::find(drives.begin(), drives.end(), "/"), drives.end());
+    for (const char* system : {"/proc", "/sys", "/dev", "/dev/shm", "/run"}) {
+        EXPECT_EQ(std::find(drives.begin(), drives.end(), system), drives.end()) << system;
+    }
+
+    test::TempDir dir;
+    const std::string point = dir.file("floppy");
+    fs::create_directory(point);
+    test::Ext2Floppy disk(point, dir.path().string(), 0);
+    if (!disk.problem().empty()) {
+        GTEST_SKIP() << disk.problem();
+    }
+    const std::vector<std::string> withDisk = SystemDrives().listDrives();
+    EXPECT_NE(std::find(withDisk.begin(), withDisk.end(), point), withDisk.end());
+    disk.eject();
+    const std::vector<std::string> without = SystemDrives().listDrives();
+    EXPECT_EQ(std::find(without.begin(), without.end(), point), without.end());
 }
 
 // Boundaries of the block map: 12 direct blocks, then one indirect block for the next 256

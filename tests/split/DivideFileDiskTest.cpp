@@ -111,6 +111,7 @@ protected:
 class OverstatingDrives final : public platform::DriveQueries {
 public:
     explicit OverstatingDrives(std::int32_t extra) : extra_(extra) {}
+    std::vector<std::string> listDrives() override { return real().listDrives(); }
     std::string driveOf(const std::string& path) override { return real().driveOf(path); }
     bool isReady(const std::string& drive) override { return real().isReady(drive); }
     std::optional<std::int32_t> freeBytes(const std::string& drive) override {

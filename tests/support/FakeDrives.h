@@ -4,6 +4,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Drives.h"
 
@@ -16,10 +17,24 @@ public:
     std::deque<std::optional<std::int32_t>> script;
     std::optional<std::int32_t> otherwise = 0x7fffffff;
     std::string root = "/fake-drive";
+    // What listDrives answers; driveOf gives the longest of these that holds the path, or
+    // `root` when none does.
+    std::vector<std::string> roots;
     int freeQueries = 0;
     int readyQueries = 0;
 
-    std::string driveOf(const std::string&) override { return root; }
+    std::vector<std::string> listDrives() override { return roots; }
+    std::string driveOf(const std::string& path) override {
+        std::string best;
+        for (const std::string& candidate : roots) {
+            const bool holds = path == candidate || candidate == "/" ||
+                               path.rfind(candidate + "/", 0) == 0;
+            if (holds && candidate.size() > best.size()) {
+                best = candidate;
+            }
+        }
+        return best.empty() ? root : best;
+    }
     bool isReady(const std::string&) override {
         ++readyQueries;
         return next().has_value();

@@ -1,0 +1,36 @@
+// A folder tree list: the path from the root down to the open folder, then the open folder's
+// subfolders (hidden ones left out). A double click or Enter opens an entry; opening a folder
+// makes it the process's current folder.
+#pragma once
+
+#include <QListWidget>
+
+namespace zolvane::gui {
+
+class DirectoryListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirectoryListBox(QWidget* parent = nullptr);
+
+    // The open folder: absolute, without a trailing "/" (but "/" itself).
+    QString directory() const;
+    // Opens the folder and makes it the process's current folder; emits directoryChanged
+    // when the open folder changes. False, with nothing changed, when the folder cannot be
+    // read.
+    bool setDirectory(const QString& path);
+    // Opens the entry that is selected, when it is not the open folder already.
+    void openSelected();
+
+signals:
+    void directoryChanged();
+    // The list lost the keyboard focus (the destination list opens its selection then).
+    void focusLeft();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    QString directory_;
+};
+
+}  // namespace zolvane::gui
