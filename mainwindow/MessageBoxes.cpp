@@ -1,0 +1,90 @@
+#include "mainwindow/MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace zolvane::gui {
+namespace {
+
+MessageBoxRecorder* gRecorder = nullptr;
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageReply ReplyOf(int button) {
+    switch (button) {
+    case QMessageBox::Retry:
+        return MessageReply::Retry;
+    case QMessageBox::Ok:
+        return MessageReply::Ok;
+    default:
+        return MessageReply::Cancel;  // the close box and Escape too
+    }
+}
+
+}  // namespace
+
+MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
+                         MessageButtons buttons, QWidget* parent) {
+    if (gRecorder != nullptr) {
+        gRecorder->shown.push_back({text, caption, icon, buttons});
+        if (buttons == MessageButtons::Ok) {
+            return MessageReply::Ok;
+        }
+        if (gRecorder->nextAnswers.empty()) {
+            return MessageReply::Cancel;
+        }
+        const MessageReply answer = gRecorder->nextAnswers.front();
+        gRecorder->nextAnswers.pop_front();
+        return answer;
+    }
+    // Application-modal, as the program's boxes always are.
+    QMessageBox box(IconOf(icon), caption, text, ButtonsOf(buttons), parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    return ReplyOf(box.exec());
+}
+
+void ShowErrorBox(const QString& message) {
+    ShowMessage(message + QStringLiteral("."), QString::fromUtf8(kApplicationTitle),
+                MessageIcon::Error, MessageButtons::Ok);
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    gRecorder = this;
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    gRecorder = nullptr;
+}
+
+std::vector<QString> MessageBoxRecorder::texts() const {
+    std::vector<QString> all;
+    for (const RecordedBox& box : shown) {
+        all.push_back(box.text);
+    }
+    return all;
+}
+
+}  // namespace zolvane::gui

@@ -1,0 +1,48 @@
+// Every message box of the window program goes through here, so that tests can answer them:
+// with recording on, no box is shown; each is logged and answered from a preset list.
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+#include "platform/MessageKinds.h"
+
+class QWidget;
+
+namespace zolvane::gui {
+
+// The application's title: the caption of the generic error box.
+inline constexpr const char* kApplicationTitle = "Zolvane for Win95";
+
+// A modal box with the text, caption, icon and buttons; returns the button pressed.
+MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
+                         MessageButtons buttons, QWidget* parent = nullptr);
+
+// The generic error box: the message and ".", under the application's title.
+void ShowErrorBox(const QString& message);
+
+struct RecordedBox {
+    QString text;
+    QString caption;
+    MessageIcon icon;
+    MessageButtons buttons;
+};
+
+// The seam for tests.
+class MessageBoxRecorder {
+public:
+    // From now on boxes are logged instead of shown, until the recorder is destroyed.
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    // Answers for the next boxes with two buttons, in order; when none is left, Cancel.
+    std::deque<MessageReply> nextAnswers;
+    std::vector<RecordedBox> shown;
+
+    std::vector<QString> texts() const;
+};
+
+}  // namespace zolvane::gui

@@ -1,0 +1,565 @@
+// The main window's layout, the mode switch, the drive, folder and file lists, the
+// compression options and the way out.
+#include "mainwindow/TForm1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
+
+#include "mainwindow/AppIcon.h"
+#include "mainwindow/DirectoryListBox.h"
+#include "mainwindow/DriveComboBox.h"
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/MessageBoxes.h"
+#include "mainwindow/PageControl.h"
+
+TForm1* MainWindow = nullptr;
+
+namespace {
+
+using zolvane::gui::DirectoryListBox;
+using zolvane::gui::DriveComboBox;
+using zolvane::gui::FileListBox;
+
+template <typename Control>
+Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+template <typename Control>
+Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height,
+              const char* caption) {
+    auto* control = Make<Control>(parent, name, left, top, width, height);
+    control->setText(QString::fromUtf8(caption));
+    return control;
+}
+
+void SetFontPixels(QWidget* widget, int pixels, bool bold = false) {
+    QFont font = widget->font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+// Enabled: the window background with the window text. Disabled: the menu background with
+// the inactive caption's text colour. The enabled state then picks the scheme.
+void UseSwitchingColours(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     palette.color(QPalette::Disabled, QPalette::WindowText));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText,
+                     palette.color(QPalette::Disabled, QPalette::WindowText));
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+TForm1::TForm1(zolvane::platform::DriveQueries& drives, std::vector<std::string> archiverFolders)
+    : drives_(drives), archiverFolders_(std::move(archiverFolders)) {
+    MainWindow = this;
+    layOut();
+    nameAndOrder();
+    // The lists start in the process's current folder, on its drive, as laid out: no
+    // handler runs for that.
+    const QString here = QDir::currentPath();
+    for (DriveComboBox* list : {DriveComboBox1, DestDriveComboBox, AutoDriveComboBox}) {
+        list->setDrive(listedDriveOf(here));
+    }
+    SrcDirectoryListBox->setDirectory(here);
+    FileListBox1->setDirectory(here);
+    DestDirectoryListBox->setDirectory(here);
+    rememberFolder(here);
+    connectHandlers();
+    watchMouse();
+    // Automatic sizing starts on the first drive of the list, the floppy drive if any.
+    const QStringList roots = AutoDriveComboBox->drives();
+    if (!roots.isEmpty()) {
+        AutoDriveComboBox->setDrive(roots.front());
+    }
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    if (MainWindow == this) {
+        MainWindow = nullptr;
+    }
+}
+
+void TForm1::layOut() {
+    setWindowTitle(QString::fromUtf8(zolvane::gui::kApplicationTitle));
+    setWindowIcon(zolvane::gui::AppIcon());
+    // A fixed frame with a system menu and a minimise box, no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(382, 232);
+
+    Button1 = Make<QPushButton>(this, "Button1", 307, 5, 71, 26, "実行");
+    HelpButton = Make<QPushButton>(this, "HelpButton", 307, 38, 71, 27, "ヘルプ");
+    GroupBox1 = Make<QGroupBox>(this, "GroupBox1", 307, 70, 71, 52);
+    DivideButton = Make<QRadioButton>(GroupBox1, "DivideButton", 6, 13, 52, 13, "分割");
+    JoinButton = Make<QRadioButton>(GroupBox1, "JoinButton", 6, 32, 52, 14, "結合");
+    DivideButton->setChecked(true);
+    MiniHelp = Make<QPlainTextEdit>(this, "MiniHelp", 307, 128, 71, 84);
+    MiniHelp->setReadOnly(true);
+    MiniHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MiniHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MiniHelp->viewport()->setCursor(Qt::ArrowCursor);
+    MiniHelp->setFocusPolicy(Qt::ClickFocus);
+    QPalette menu = MiniHelp->palette();
+    menu.setColor(QPalette::Base, menu.color(QPalette::Window));
+    MiniHelp->setPalette(menu);
+    ExitButton = Make<QPushButton>(this, "ExitButton", 307, 214, 71, 17, "終了");
+    SetFontPixels(ExitButton, 11);
+    SetTextColour(ExitButton, Qt::black);
+
+    auto* pages = new zolvane::gui::PageControl(this);
+    PageControl1 = pages;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 0, 302, 231);
+    layOutSource();
+    layOutDestination();
+    layOutOptions();
+    layOutAbout();
+    PageControl1->setCurrentWidget(SetSrc);
+
+    Button1->setToolTip(QStringLiteral("分割します"));
+    HelpButton->setToolTip(QStringLiteral("ヘルプを表示します"));
+    GroupBox1->setToolTip(QStringLiteral("分割か結合か指定します"));
+    ExitButton->setToolTip(QStringLiteral("終了します"));
+}
+
+void TForm1::layOutSource() {
+    SetSrc = new QWidget;
+    SetSrc->setObjectName(QStringLiteral("SetSrc"));
+    PageControl1->addTab(SetSrc, QStringLiteral("分割元の選択"));
+    SrcDirectoryListBox = Make<DirectoryListBox>(SetSrc, "SrcDirectoryListBox", 2, 6, 143, 174);
+    FileListBox1 = Make<FileListBox>(SetSrc, "FileListBox1", 150, 6, 142, 174);
+    DriveComboBox1 = new DriveComboBox(drives_, SetSrc);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->setGeometry(2, 186, 143, 18);
+    FMaskEdit = Make<QLineEdit>(SetSrc, "FMaskEdit", 150, 186, 142, 20, "*.*");
+}
+
+void TForm1::layOutDestination() {
+    SetDest = new QWidget;
+    SetDest->setObjectName(QStringLiteral("SetDest"));
+    PageControl1->addTab(SetDest, QStringLiteral("分割先の選択"));
+    SetDestChk = Make<QCheckBox>(SetDest, "SetDestChk", 6, 6, 104, 20, "分割先を指定");
+    DestDirectoryListBox =
+        Make<DirectoryListBox>(SetDest, "DestDirectoryListBox", 19, 32, 257, 148);
+    DestDriveComboBox = new DriveComboBox(drives_, SetDest);
+    DestDriveComboBox->setObjectName(QStringLiteral("DestDriveComboBox"));
+    DestDriveComboBox->setGeometry(19, 186, 257, 18);
+    for (QWidget* list : {static_cast<QWidget*>(DestDirectoryListBox),
+                          static_cast<QWidget*>(DestDriveComboBox)}) {
+        UseSwitchingColours(list);
+        list->setEnabled(false);
+    }
+}
+
+void TForm1::layOutOptions() {
+    SetOption = new QWidget;
+    SetOption->setObjectName(QStringLiteral("SetOption"));
+    PageControl1->addTab(SetOption, QStringLiteral("設定"));
+    GroupBox3 = Make<QGroupBox>(SetOption, "GroupBox3", 6, 6, 168, 168);
+    GroupBox3->setTitle(QStringLiteral("分割サイズ"));
+    GroupBox3->setToolTip(QStringLiteral("分割サイズを指定します"));
+    SizeButton1 = Make<QRadioButton>(GroupBox3, "SizeButton1", 6, 13, 65, 20, "1.44MB");
+    SizeButton2 = Make<QRadioButton>(GroupBox3, "SizeButton2", 6, 38, 65, 14, "720KB");
+    SizeButton3 = Make<QRadioButton>(GroupBox3, "SizeButton3", 6, 58, 65, 20, "その他");
+    SetFreeSize = Make<QLineEdit>(GroupBox3, "SetFreeSize", 19, 77, 110, 20, "1000000");
+    Label3 = Make<QLabel>(GroupBox3, "Label3", 132, 80, 28, 12, "bytes");
+    AutoSizeButton =
+        Make<QRadioButton>(GroupBox3, "AutoSizeButton", 6, 106, 136, 14, "分割サイズ自動設定");
+    Label5 = Make<QLabel>(GroupBox3, "Label5", 26, 122, 63, 12, "対象ドライブ");
+    AutoDriveComboBox = new DriveComboBox(drives_, GroupBox3);
+    AutoDriveComboBox->setObjectName(QStringLiteral("AutoDriveComboBox"));
+    AutoDriveComboBox->setGeometry(38, 134, 116, 18);
+    SizeButton4 = Make<QRadioButton>(GroupBox3, "SizeButton4", 83, 13, 71, 20, "1.25MB");
+    SizeButton5 = Make<QRadioButton>(GroupBox3, "SizeButton5", 83, 38, 65, 14, "640KB");
+    SizeButton1->setChecked(true);
+    for (QWidget* control : {static_cast<QWidget*>(SetFreeSize),
+                             static_cast<QWidget*>(AutoDriveComboBox)}) {
+        UseSwitchingColours(control);
+    }
+    for (QWidget* control : {static_cast<QWidget*>(SetFreeSize), static_cast<QWidget*>(Label3),
+                             static_cast<QWidget*>(Label5),
+                             static_cast<QWidget*>(AutoDriveComboBox)}) {
+        control->setEnabled(false);
+    }
+
+    PressChkBox = Make<QCheckBox>(SetOption, "PressChkBox", 192, 13, 97, 20, "圧縮して分割");
+    RecursionBox = Make<QCheckBox>(SetOption, "RecursionBox", 192, 38, 90, 20, "再帰モード");
+    RecursionBox->setToolTip(QStringLiteral("圧縮時にサブフォルダも含めます"));
+    PressOnlyBox = Make<QCheckBox>(SetOption, "PressOnlyBox", 192, 64, 90, 20, "分割しない");
+    PressOnlyBox->setToolTip(QStringLiteral("圧縮だけします"));
+    RecursionBox->setEnabled(false);
+    PressOnlyBox->setEnabled(false);
+    SaveSetting = Make<QPushButton>(SetOption, "SaveSetting", 206, 147, 72, 27, "設定保存");
+    SaveSetting->setToolTip(QStringLiteral("設定を保存します"));
+    SaveSetting->setEnabled(false);
+}
+
+void TForm1::layOutAbout() {
+    About = new QWidget;
+    About->setObjectName(QStringLiteral("About"));
+    PageControl1->addTab(About, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    Bevel1 = Make<QFrame>(About, "Bevel1", 22, 32, 250, 116);
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Label1 = Make<QLabel>(About, "Label1", 58, 51, 168, 21, "Zolvane for Win95");
+    SetFontPixels(Label1, 21, true);
+    Label2 = Make<QLabel>(About, "Label2", 211, 70, 48, 13, "Ver 1.01");
+    SetFontPixels(Label2, 13);
+    Label4 = Make<QLabel>(About, "Label4", 69, 109, 180, 13, "(C) 2026 Zolvane 開発チーム");
+    SetFontPixels(Label4, 13);
+    for (QLabel* label : {Label1, Label2, Label4}) {
+        SetTextColour(label, Qt::black);
+    }
+}
+
+// Controls without a caption of their own are named for screen readers by what they hold.
+void TForm1::nameAndOrder() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {SrcDirectoryListBox, "元のフォルダ一覧"}, {FileListBox1, "ファイル一覧"},
+        {DriveComboBox1, "元のドライブ"},           {FMaskEdit, "ファイルのマスク"},
+        {DestDirectoryListBox, "先のフォルダ一覧"}, {DestDriveComboBox, "先のドライブ"},
+        {SetFreeSize, "分割サイズのバイト数"},       {AutoDriveComboBox, "自動設定の対象ドライブ"},
+        {MiniHelp, "ミニヘルプ"},                   {GroupBox1, "分割か結合か"},
+        {PageControl1, "ページ"},
+    };
+    for (const auto& [control, name] : names) {
+        control->setAccessibleName(QString::fromUtf8(name));
+    }
+
+    const auto chain = [](std::initializer_list<QWidget*> order) {
+        const QWidget* previous = nullptr;
+        for (QWidget* next : order) {
+            if (previous != nullptr) {
+                setTabOrder(const_cast<QWidget*>(previous), next);
+            }
+            previous = next;
+        }
+    };
+    chain({Button1, DivideButton, JoinButton, PageControl1, MiniHelp, HelpButton, ExitButton});
+    chain({DriveComboBox1, SrcDirectoryListBox, FileListBox1, FMaskEdit});
+    chain({DestDriveComboBox, DestDirectoryListBox, SetDestChk});
+    chain({SizeButton1, SizeButton2, SizeButton3, SetFreeSize, AutoSizeButton, AutoDriveComboBox,
+           SizeButton4, SizeButton5, PressChkBox, RecursionBox, PressOnlyBox, SaveSetting});
+}
+
+// Radio buttons answer when they become checked, check boxes on every change of state, the
+// drive lists on every change of drive (and the user's pick before it).
+void TForm1::connectHandlers() {
+    const auto whenChecked = [this](QRadioButton* button, void (TForm1::*handler)()) {
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool checked) {
+            if (checked) {
+                (this->*handler)();
+            }
+        });
+    };
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(HelpButton, &QPushButton::clicked, this, &TForm1::HelpButtonClick);
+    connect(ExitButton, &QPushButton::clicked, this, &TForm1::ExitButtonClick);
+    whenChecked(DivideButton, &TForm1::DivideButtonClick);
+    whenChecked(JoinButton, &TForm1::JoinButtonClick);
+
+    connect(DriveComboBox1, &DriveComboBox::userPicked, this, &TForm1::DriveComboBox1Click);
+    connect(DriveComboBox1, &DriveComboBox::driveChanged, this, &TForm1::DriveComboBox1Change);
+    connect(SrcDirectoryListBox, &DirectoryListBox::directoryChanged, this, [this] {
+        rememberFolder(SrcDirectoryListBox->directory());
+        FileListBox1->setDirectory(SrcDirectoryListBox->directory());
+    });
+    connect(FMaskEdit, &QLineEdit::textChanged, this, &TForm1::FMaskEditChange);
+
+    connect(DestDriveComboBox, &DriveComboBox::userPicked, this, &TForm1::DestDriveComboBoxClick);
+    connect(DestDriveComboBox, &DriveComboBox::driveChanged, this,
+            &TForm1::DestDriveComboBoxChange);
+    connect(SetDestChk, &QCheckBox::toggled, this, &TForm1::SetDestChkClick);
+    connect(DestDirectoryListBox, &QListWidget::itemClicked, this,
+            &TForm1::DestDirectoryListBoxClick);
+    connect(DestDirectoryListBox, &DirectoryListBox::focusLeft, this,
+            &TForm1::DestDirectoryListBoxClick);
+    connect(DestDirectoryListBox, &DirectoryListBox::directoryChanged, this,
+            &TForm1::DestDirectoryListBoxChange);
+
+    for (QRadioButton* fixed : {SizeButton1, SizeButton2, SizeButton4, SizeButton5}) {
+        whenChecked(fixed, &TForm1::SizeButton1Click);
+    }
+    whenChecked(SizeButton3, &TForm1::SizeButton3Click);
+    whenChecked(AutoSizeButton, &TForm1::AutoSizeButtonClick);
+    connect(SetFreeSize, &QLineEdit::textChanged, this, &TForm1::SetFreeSizeChange);
+    connect(AutoDriveComboBox, &DriveComboBox::driveChanged, this,
+            &TForm1::AutoDriveComboBoxChange);
+    connect(PressChkBox, &QCheckBox::toggled, this, &TForm1::PressChkBoxClick);
+    connect(RecursionBox, &QCheckBox::toggled, this, &TForm1::RecursionBoxClick);
+    connect(PressOnlyBox, &QCheckBox::toggled, this, &TForm1::RecursionBoxClick);
+    connect(SaveSetting, &QPushButton::clicked, this, &TForm1::SaveSettingClick);
+}
+
+// The jobs themselves come with the progress windows.
+void TForm1::Button1Click() {}
+
+void TForm1::DivideButtonClick() {
+    JoinDestChecked = SetDestChk->isChecked();
+    JoinDestDir = DestDirectoryListBox->directory();
+    SetDestChk->setChecked(SplitDestChecked);
+    if (SetDestChk->isChecked()) {
+        showRememberedDestination(SplitDestDir, true);
+    }
+    FileListBox1->setMask(QStringLiteral("*.*"));
+    Button1->setToolTip(QStringLiteral("分割します"));
+    SetDestChk->setText(QStringLiteral("分割先を指定"));
+    SetDestChk->setChecked(SplitDestChecked);
+    DestDirectoryListBox->setEnabled(SetDestChk->isChecked());
+    PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("分割元の選択"));
+    PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("分割先の選択"));
+
+    SetOption->setEnabled(true);
+    SetTextColour(GroupBox3, palette().color(QPalette::Active, QPalette::WindowText));
+    for (QRadioButton* size : {SizeButton1, SizeButton2, SizeButton3, SizeButton4, SizeButton5}) {
+        size->setEnabled(true);
+    }
+    if (SizeButton3->isChecked()) {
+        SetFreeSize->setEnabled(true);
+        Label3->setEnabled(true);
+    }
+    AutoSizeButton->setEnabled(true);
+    if (AutoSizeButton->isChecked()) {
+        Label5->setEnabled(true);
+        AutoDriveComboBox->setEnabled(true);
+    }
+    PressChkBox->setEnabled(true);
+    if (PressChkBox->isChecked()) {
+        RecursionBox->setEnabled(true);
+        PressOnlyBox->setEnabled(true);
+    }
+    if (!ArchiverReady) {
+        for (QCheckBox* box : {PressChkBox, RecursionBox, PressOnlyBox}) {
+            box->setEnabled(false);
+            box->setChecked(false);
+        }
+    }
+}
+
+void TForm1::JoinButtonClick() {
+    SplitDestChecked = SetDestChk->isChecked();
+    SplitDestDir = DestDirectoryListBox->directory();
+    SetDestChk->setChecked(JoinDestChecked);
+    if (SetDestChk->isChecked()) {
+        showRememberedDestination(JoinDestDir, false);
+    }
+    // Only first pieces; the mask edit keeps the user's text.
+    FileListBox1->setMask(QStringLiteral("*.000"));
+    Button1->setToolTip(QStringLiteral("結合します"));
+    SetDestChk->setText(QStringLiteral("結合先を指定"));
+    SetDestChk->setChecked(JoinDestChecked);
+    DestDirectoryListBox->setEnabled(SetDestChk->isChecked());
+    PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("結合元の選択"));
+    PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("結合先の選択"));
+
+    // The choices stay as they are, only out of reach.
+    SetOption->setEnabled(false);
+    SetTextColour(GroupBox3, palette().color(QPalette::Disabled, QPalette::WindowText));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{SizeButton1, SizeButton2, SizeButton3, SizeButton4,
+                                         SizeButton5, SetFreeSize, Label3, AutoSizeButton, Label5,
+                                         AutoDriveComboBox, PressChkBox, RecursionBox,
+                                         PressOnlyBox}) {
+        control->setEnabled(false);
+    }
+}
+
+// Shows a mode's remembered destination: on its drive when that drive is ready, else on the
+// first ready drive, whose root then becomes the remembered folder. The folder opened is the
+// one remembered before the drive list moved (its change events pass through the folder).
+void TForm1::showRememberedDestination(QString& remembered, bool skipRemembered) {
+    QString folder = remembered;
+    const QString drive = listedDriveOf(folder);
+    if (drives_.isReady(drive.toStdString())) {
+        DestDriveComboBox->setDrive(drive);
+    } else {
+        bool found = false;
+        for (const QString& root : DestDriveComboBox->drives()) {
+            if ((skipRemembered && root == drive) || !drives_.isReady(root.toStdString())) {
+                continue;
+            }
+            DestDriveComboBox->setDrive(root);
+            folder = root;
+            found = true;
+            break;
+        }
+        if (!found) {
+            return;  // no drive is ready: the list stays where it is
+        }
+    }
+    // A folder that is gone opens the nearest one above it that is still there.
+    for (QDir candidate(folder);;) {
+        if (DestDirectoryListBox->setDirectory(candidate.absolutePath()) || !candidate.cdUp()) {
+            break;
+        }
+    }
+    remembered = DestDirectoryListBox->directory();
+}
+
+void TForm1::DriveComboBox1Click() {
+    LastDrive = DriveComboBox1->drive();
+}
+
+void TForm1::DriveComboBox1Change() {
+    checkDrive(DriveComboBox1, SrcDirectoryListBox);
+}
+
+void TForm1::DestDriveComboBoxClick() {
+    LastDrive = DestDriveComboBox->drive();
+}
+
+void TForm1::DestDriveComboBoxChange() {
+    checkDrive(DestDriveComboBox, DestDirectoryListBox);
+}
+
+// Only a ready drive moves its folder list; Cancel puts the list back on the drive it showed
+// before, which is checked again in turn.
+void TForm1::checkDrive(DriveComboBox* list, DirectoryListBox* folders) {
+    for (;;) {
+        const QString root = list->drive();
+        if (drives_.isReady(root.toStdString())) {
+            folders->setDirectory(folderOnDrive(root));
+            return;
+        }
+        const zolvane::MessageReply reply = zolvane::gui::ShowMessage(
+            root + QStringLiteral(" ドライブの準備ができていません。"), QStringLiteral("エラー"),
+            zolvane::MessageIcon::Warning, zolvane::MessageButtons::RetryCancel, this);
+        if (reply == zolvane::MessageReply::Cancel) {
+            if (!LastDrive.isEmpty() && LastDrive != root) {
+                list->setDrive(LastDrive);
+            }
+            return;
+        }
+    }
+}
+
+// The longest listed root that holds the path: every path lies on "/" at least.
+QString TForm1::listedDriveOf(const QString& path) const {
+    QString best;
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    for (const std::string& listed : drives_.listDrives()) {
+        const QString root = QString::fromStdString(listed);
+        const bool holds = root == QLatin1String("/") || absolute == root ||
+                           absolute.startsWith(root + QLatin1Char('/'));
+        if (holds && root.size() > best.size()) {
+            best = root;
+        }
+    }
+    return best.isEmpty() ? QStringLiteral("/") : best;
+}
+
+// A drive opens where it was last left, as a drive's current folder does: the process's
+// current folder when it lies there, else the folder a list last showed there, else its root.
+QString TForm1::folderOnDrive(const QString& root) const {
+    const QString here = QDir::currentPath();
+    if (listedDriveOf(here) == root) {
+        return here;
+    }
+    return folderOfDrive_.value(root, root);
+}
+
+void TForm1::rememberFolder(const QString& folder) {
+    folderOfDrive_[listedDriveOf(folder)] = folder;
+}
+
+void TForm1::SetDestChkClick() {
+    const bool checked = SetDestChk->isChecked();
+    DestDirectoryListBox->setEnabled(checked);
+    DestDriveComboBox->setEnabled(checked);
+}
+
+// One click opens a folder here; the source list keeps the double click.
+void TForm1::DestDirectoryListBoxClick() {
+    DestDirectoryListBox->openSelected();
+}
+
+void TForm1::DestDirectoryListBoxChange() {
+    DestDirectoryListBox->openSelected();
+    rememberFolder(DestDirectoryListBox->directory());
+    (DivideButton->isChecked() ? SplitDestDir : JoinDestDir) = DestDirectoryListBox->directory();
+}
+
+void TForm1::FMaskEditChange() {
+    FileListBox1->setMask(FMaskEdit->text());
+}
+
+void TForm1::PressChkBoxClick() {
+    const bool checked = PressChkBox->isChecked();
+    RecursionBox->setEnabled(checked);
+    PressOnlyBox->setEnabled(checked);
+    FileListBox1->setMultiSelect(checked);
+    SaveSetting->setEnabled(true);
+}
+
+void TForm1::RecursionBoxClick() {
+    SaveSetting->setEnabled(true);
+}
+
+// Ends the program without the close handler: the position is written here already.
+void TForm1::ExitButtonClick() {
+    writePosition();
+    releaseArchiver();
+    ended_ = true;
+    QCoreApplication::exit(0);
+}
+
+void TForm1::FormClose() {
+    if (ended_) {
+        return;
+    }
+    writePosition();
+    releaseArchiver();
+    ended_ = true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormCreate() {
+    loadPosition();
+    loadSettings();
+    SaveSetting->setEnabled(false);
+    loadArchiver();
+}
+
+void TForm1::loadArchiver() {
+    Archiver.Load(archiverFolders_);
+    if (!ArchiverReady) {
+        for (QCheckBox* box : {PressChkBox, RecursionBox, PressOnlyBox}) {
+            box->setEnabled(false);
+            box->setChecked(false);
+        }
+    }
+}
+
+void TForm1::releaseArchiver() {
+    Archiver.Release();
+}
