@@ -10,6 +10,9 @@ namespace zolvane::gui {
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 public:
+    // Each entry's full path is kept in its data under this role.
+    static constexpr int kPathRole = Qt::UserRole;
+
     explicit DirectoryListBox(QWidget* parent = nullptr);
 
     // The open folder: absolute, without a trailing "/" (but "/" itself).
@@ -30,6 +33,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // Rebuilds the entries for directory_ and selects it.
+    void fill();
+    void addEntry(const QIcon& icon, const QString& name, const QString& path, qsizetype depth);
+    void selectOpenFolder();
+
     QString directory_;
 };
 
