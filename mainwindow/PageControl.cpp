@@ -1,21 +1,37 @@
 #include "mainwindow/PageControl.h"
 
+#include <QApplication>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QTabBar>
+
 namespace zolvane::gui {
 namespace {
 
-// Room either side of a caption, as a page control of the classic look leaves it.
-constexpr int kCaptionMargin = 4;
+// The program's style with less room beside each tab's caption. Both the tab's size and
+// the caption's place come from this one figure, so nothing is cut.
+class TightTabStyle : public QProxyStyle {
+public:
+    TightTabStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace) {
+            return kCaptionRoom;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    static constexpr int kCaptionRoom = 12;  // 6 pixels either side
+};
 
 }  // namespace
 
-QSize TightTabBar::tabSizeHint(int index) const {
-    QSize size = QTabBar::tabSizeHint(index);
-    size.setWidth(fontMetrics().horizontalAdvance(tabText(index)) + 2 * kCaptionMargin);
-    return size;
-}
-
 PageControl::PageControl(QWidget* parent) : QTabWidget(parent) {
-    setTabBar(new TightTabBar(this));
+    auto* style = new TightTabStyle;
+    style->setParent(this);
+    tabBar()->setStyle(style);
     tabBar()->setUsesScrollButtons(false);
     tabBar()->setExpanding(false);
 }

@@ -236,6 +236,10 @@ void TForm1::layOutAbout() {
     for (QLabel* label : {Label1, Label2, Label4}) {
         SetTextColour(label, Qt::black);
     }
+    // Labels take the size of their text in the font at hand, so none is cut.
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
+        label->adjustSize();
+    }
 }
 
 // Controls without a caption of their own are named for screen readers by what they hold.

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     // What listDrives answers; driveOf gives the longest of these that holds the path, or
     // `root` when none does.
     std::vector<std::string> roots;
+    // Drives that have no medium, whatever the script says.
+    std::set<std::string> notReady;
     int freeQueries = 0;
     int readyQueries = 0;
 
@@ -35,9 +38,9 @@ public:
         }
         return best.empty() ? root : best;
     }
-    bool isReady(const std::string&) override {
+    bool isReady(const std::string& drive) override {
         ++readyQueries;
-        return next().has_value();
+        return notReady.count(drive) == 0 && next().has_value();
     }
     std::optional<std::int32_t> freeBytes(const std::string&) override {
         ++freeQueries;
