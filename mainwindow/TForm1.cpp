@@ -339,8 +339,8 @@ void TForm1::DivideButtonClick() {
     PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("分割元の選択"));
     PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("分割先の選択"));
 
+    // The group's caption takes the window-text colour with its page enabled again.
     SetOption->setEnabled(true);
-    SetTextColour(GroupBox3, palette().color(QPalette::Active, QPalette::WindowText));
     for (QRadioButton* size : {SizeButton1, SizeButton2, SizeButton3, SizeButton4, SizeButton5}) {
         size->setEnabled(true);
     }
@@ -382,9 +382,9 @@ void TForm1::JoinButtonClick() {
     PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("結合元の選択"));
     PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("結合先の選択"));
 
-    // The choices stay as they are, only out of reach.
+    // The choices stay as they are, only out of reach; the group's caption turns grey with
+    // its page.
     SetOption->setEnabled(false);
-    SetTextColour(GroupBox3, palette().color(QPalette::Disabled, QPalette::WindowText));
     for (QWidget* control :
          std::initializer_list<QWidget*>{SizeButton1, SizeButton2, SizeButton3, SizeButton4,
                                          SizeButton5, SetFreeSize, Label3, AutoSizeButton, Label5,

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: zolvane-screenshots OUTPUT_FOLDER\n");
         return 2;
     }
-    const QString output = QString::fromLocal8Bit(argv[1]);
+    // Taken before the program moves the current folder to its sample files.
+    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     zolvane::gui::ZolvaneApplication application(argc, argv, false);
     QTemporaryDir scratch;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
