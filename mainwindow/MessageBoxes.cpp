@@ -1,5 +1,6 @@
 #include "mainwindow/MessageBoxes.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace zolvane::gui {
@@ -69,6 +70,25 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
 void ShowErrorBox(const QString& message) {
     ShowMessage(message + QStringLiteral("."), QString::fromUtf8(kApplicationTitle),
                 MessageIcon::Error, MessageButtons::Ok);
+}
+
+QString RunSaveDialog(QFileDialog& dialog, bool askBeforeReplacing) {
+    if (gRecorder != nullptr) {
+        gRecorder->saveDialogsAsking.push_back(askBeforeReplacing);
+        if (gRecorder->nextSavePaths.empty()) {
+            return {};
+        }
+        const QString path = gRecorder->nextSavePaths.front();
+        gRecorder->nextSavePaths.pop_front();
+        return path;
+    }
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !askBeforeReplacing);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString chosen = dialog.selectedFiles().front();
+    dialog.selectFile(chosen);  // offered again next time
+    return chosen;
 }
 
 MessageBoxRecorder::MessageBoxRecorder() {

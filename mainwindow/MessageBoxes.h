@@ -8,6 +8,7 @@
 
 #include "platform/MessageKinds.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace zolvane::gui {
@@ -21,6 +22,10 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
 
 // The generic error box: the message and ".", under the application's title.
 void ShowErrorBox(const QString& message);
+
+// Runs the save dialog modally; the chosen path, or empty when it was cancelled. With
+// `askBeforeReplacing` the dialog itself asks before an existing file is chosen.
+QString RunSaveDialog(QFileDialog& dialog, bool askBeforeReplacing);
 
 struct RecordedBox {
     QString text;
@@ -41,6 +46,10 @@ public:
     // Answers for the next boxes with two buttons, in order; when none is left, Cancel.
     std::deque<MessageReply> nextAnswers;
     std::vector<RecordedBox> shown;
+    // Paths the next save dialogs return (empty: cancelled); when none is left, cancelled.
+    std::deque<QString> nextSavePaths;
+    // For each save dialog run, whether it would have asked before replacing a file.
+    std::vector<bool> saveDialogsAsking;
 
     std::vector<QString> texts() const;
 };

@@ -101,6 +101,9 @@ void TForm1::MouseMovedOver(QWidget* widget) {
     };
     QWidget* control = widget;
     while (control != nullptr && !isControl(control)) {
+        if (control->isWindow()) {
+            return;  // a dialog of the window's own, such as the save dialog
+        }
         control = control->parentWidget();
     }
     while (control != nullptr && control != this && !control->isEnabled()) {

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/PageControl.h"
+#include "mainwindow/WindowParts.h"
 
 TForm1* MainWindow = nullptr;
 
@@ -30,12 +32,12 @@ using zolvane::gui::DirectoryListBox;
 using zolvane::gui::DriveComboBox;
 using zolvane::gui::FileListBox;
 
+using zolvane::gui::SetFontPixels;
+using zolvane::gui::SetTextColour;
+
 template <typename Control>
 Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new Control(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(left, top, width, height);
-    return control;
+    return zolvane::gui::MakeControl<Control>(parent, name, left, top, width, height);
 }
 
 template <typename Control>
@@ -44,20 +46,6 @@ Control* Make(QWidget* parent, const char* name, int left, int top, int width, i
     auto* control = Make<Control>(parent, name, left, top, width, height);
     control->setText(QString::fromUtf8(caption));
     return control;
-}
-
-void SetFontPixels(QWidget* widget, int pixels, bool bold = false) {
-    QFont font = widget->font();
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    widget->setFont(font);
-}
-
-void SetTextColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
 }
 
 // Enabled: the window background with the window text. Disabled: the menu background with
@@ -232,6 +220,12 @@ void TForm1::layOutAbout() {
     Label2 = Make<QLabel>(About, "Label2", 211, 70, 48, 13, "Ver 1.01");
     SetFontPixels(Label2, 13);
     Label4 = Make<QLabel>(About, "Label4", 69, 109, 180, 13, "(C) 2026 Zolvane 開発チーム");
+    SavePressFileDialog = new QFileDialog(this);
+    SavePressFileDialog->setObjectName(QStringLiteral("SavePressFileDialog"));
+    SavePressFileDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SavePressFileDialog->setFileMode(QFileDialog::AnyFile);
+    SavePressFileDialog->setDefaultSuffix(QStringLiteral("lzh"));
+    SavePressFileDialog->setNameFilter(QStringLiteral("LZH Files (*.lzh)"));
     SetFontPixels(Label4, 13);
     for (QLabel* label : {Label1, Label2, Label4}) {
         SetTextColour(label, Qt::black);
@@ -320,9 +314,6 @@ void TForm1::connectHandlers() {
     connect(PressOnlyBox, &QCheckBox::toggled, this, &TForm1::RecursionBoxClick);
     connect(SaveSetting, &QPushButton::clicked, this, &TForm1::SaveSettingClick);
 }
-
-// The jobs themselves come with the progress windows.
-void TForm1::Button1Click() {}
 
 void TForm1::DivideButtonClick() {
     JoinDestChecked = SetDestChk->isChecked();
@@ -542,7 +533,12 @@ void TForm1::FormClose() {
     ended_ = true;
 }
 
+// The window stays while a job runs inside it: its engine still holds files open.
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (jobRunning_) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -15,6 +15,7 @@
 #include "platform/Drives.h"
 
 class QCheckBox;
+class QFileDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -79,6 +80,8 @@ public:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label4;
+    // The save dialog of the compression step; it remembers the last name chosen.
+    QFileDialog* SavePressFileDialog;
 
     // The archiver library and its entries; ArchiverReady when both were found.
     zolvane::ArchiverLibrary Archiver;
@@ -181,6 +184,11 @@ private:
     void rememberFolder(const QString& folder);
     bool setFreeSizeFromText();
 
+    // The execute command's two branches.
+    void runSplit();
+    void runJoin();
+    QString firstDrive() const;
+
     // Settings.
     void loadPosition();
     void loadSettings();
@@ -194,7 +202,8 @@ private:
     QMap<QString, QString> folderOfDrive_;
     QMap<QWidget*, void (TForm1::*)()> mouseMoveHandlers_;
     QSet<QWidget*> layoutControls_;
-    bool ended_ = false;  // the position is written and the library released once
+    bool ended_ = false;       // the position is written and the library released once
+    bool jobRunning_ = false;  // a job's engine is running inside Button1Click
 };
 
 // The main window, from its creation to the end of the program.

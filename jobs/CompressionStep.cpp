@@ -1,0 +1,60 @@
+#include "jobs/CompressionStep.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "jobs/ArchiverLibrary.h"
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/MessageBoxes.h"
+#include "mainwindow/TForm1.h"
+
+namespace zolvane::gui {
+
+QString CompressFiles(TForm1& window) {
+    if (window.Archiver.busy()) {
+        ShowMessage(QStringLiteral("UNLHA32.DLLが使用中です。\n分割を中止します。"),
+                    QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok);
+        return {};
+    }
+    // An archive that is to be split is deleted afterwards: the dialog asks before an
+    // existing file is taken, and the archive then starts afresh. Packed alone, files are
+    // added to an existing archive, which stays.
+    const bool willBeSplit = !window.PressOnlyBox->isChecked();
+    const QString archive = RunSaveDialog(*window.SavePressFileDialog, willBeSplit);
+    if (archive.isEmpty()) {
+        return {};
+    }
+    if (willBeSplit && QFileInfo::exists(archive) && !QFile::remove(archive)) {
+        return {};
+    }
+    // The names are the file list's, so the library looks for them in its folder, whatever
+    // folder the dialog was in.
+    QDir::setCurrent(window.FileListBox1->directory());
+    const bool recursive = window.RecursionBox->isChecked();
+    const auto add = [&](const QString& nameOrMask) {
+        const std::string command =
+            AddToArchiveCommand(archive.toStdString(), nameOrMask.toStdString(), recursive);
+        return window.Archiver.run(command, reinterpret_cast<void*>(window.winId())) == 0;
+    };
+    bool packed = true;
+    const QStringList chosen = window.FileListBox1->selectedNames();
+    if (chosen.isEmpty()) {
+        packed = add(window.FMaskEdit->text());
+    } else {
+        for (const QString& name : chosen) {
+            if (!add(name)) {
+                packed = false;
+                break;
+            }
+        }
+    }
+    // The archive's folder becomes current, so that pieces given as a bare name land beside
+    // the archive.
+    QDir::setCurrent(QFileInfo(archive).absolutePath());
+    return packed ? archive : QString();
+}
+
+}  // namespace zolvane::gui

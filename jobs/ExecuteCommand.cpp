@@ -1,0 +1,140 @@
+// The execute command: one whole job from the main window's choices. A split (perhaps of an
+// archive packed first, deleted afterwards), packing alone, or a join, each with its
+// progress window beside the main window, which stays disabled until the engine or a cancel
+// hands the activation back.
+#include <QCheckBox>
+#include <QFile>
+#include <QRadioButton>
+#include <string>
+
+#include "jobs/CompressionStep.h"
+#include "jobs/WindowOperations.h"
+#include "join/JoinFile.h"
+#include "join/TForm3.h"
+#include "mainwindow/Activation.h"
+#include "mainwindow/DirectoryListBox.h"
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/MessageBoxes.h"
+#include "mainwindow/TForm1.h"
+#include "pieces/PathRoutines.h"
+#include "split/DivideFile.h"
+#include "split/TForm2.h"
+
+namespace {
+
+using zolvane::MessageButtons;
+using zolvane::MessageIcon;
+
+QString WithSeparator(QString folder) {
+    if (folder.isEmpty() || !folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    return folder;
+}
+
+// The name part of a path, as the engines' path routines cut it.
+QString NameOf(const QString& path) {
+    std::string folder, name;
+    zolvane::SplitPath(path.toStdString(), folder, name);
+    return QString::fromStdString(name);
+}
+
+// A progress window of the job: owned by the application, not by the main window, whose
+// disabling would disable it too.
+template <typename Window>
+Window* OpenProgressWindow(TForm1& main) {
+    auto* window = new Window;
+    window->move(main.x() + 32, main.y() + 32);
+    window->show();
+    zolvane::gui::DisableWindow(&main);
+    return window;
+}
+
+}  // namespace
+
+void TForm1::Button1Click() {
+    if (DivideButton->isChecked()) {
+        runSplit();
+    }
+    if (JoinButton->isChecked()) {
+        runJoin();
+    }
+}
+
+void TForm1::runSplit() {
+    QString source;
+    if (PressChkBox->isChecked()) {
+        source = zolvane::gui::CompressFiles(*this);
+        if (PressOnlyBox->isChecked()) {
+            FileListBox1->refresh();
+            return;
+        }
+        if (source.isEmpty()) {
+            zolvane::gui::ShowMessage(QStringLiteral("分割に失敗しました"), QStringLiteral("情報"),
+                                      MessageIcon::Information, MessageButtons::Ok);
+            return;
+        }
+        ArchiveMade = true;
+    } else {
+        source = FileListBox1->currentFilePath();
+        ArchiveMade = false;
+    }
+    const QString name = NameOf(source);
+    if (name.isEmpty()) {
+        zolvane::gui::ShowMessage(QStringLiteral("分割するファイルを指定してください"),
+                                  QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    Form2 = OpenProgressWindow<TForm2>(*this);
+    jobRunning_ = true;
+    QString destination;
+    if (AutoSizeButton->isChecked()) {
+        // The first drive of the list stands for the floppy drive.
+        if (AutoDrive.isEmpty()) {
+            AutoDrive = firstDrive();
+        }
+        destination = WithSeparator(AutoDrive) + name;
+    } else if (SetDestChk->isChecked()) {
+        destination = WithSeparator(SplitDestDir) + name;
+    } else {
+        destination = name;  // the current folder, normally the source's
+    }
+    zolvane::gui::WindowSplitOperations operations(*this, *Form2);
+    zolvane::DivideFile(source.toStdString(), destination.toStdString(), operations);
+    zolvane::gui::WaitUntilActive(this);
+    // The packed archive was only ever a means to the pieces.
+    if (ArchiveMade && !QFile::remove(source)) {
+        zolvane::gui::ShowMessage(QStringLiteral("作成したLZHファイルの削除に失敗しました。"),
+                                  QStringLiteral("失敗"), MessageIcon::Information,
+                                  MessageButtons::Ok);
+    }
+    delete Form2;
+    Form2 = nullptr;
+    jobRunning_ = false;
+    FileListBox1->refresh();
+}
+
+void TForm1::runJoin() {
+    const QString source = FileListBox1->currentFilePath();
+    if (NameOf(source).isEmpty()) {
+        zolvane::gui::ShowMessage(QStringLiteral("結合するファイルを指定してください"),
+                                  QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    const QString folder =
+        WithSeparator(SetDestChk->isChecked() ? JoinDestDir : SrcDirectoryListBox->directory());
+    Form3 = OpenProgressWindow<TForm3>(*this);
+    jobRunning_ = true;
+    zolvane::gui::WindowJoinOperations operations(*this, *Form3);
+    zolvane::JoinFile(source.toStdString(), folder.toStdString(), operations);
+    zolvane::gui::WaitUntilActive(this);
+    delete Form3;
+    Form3 = nullptr;
+    jobRunning_ = false;
+    FileListBox1->refresh();
+}
+
+QString TForm1::firstDrive() const {
+    const std::vector<std::string> roots = drives_.listDrives();
+    return roots.empty() ? QStringLiteral("/") : QString::fromStdString(roots.front());
+}

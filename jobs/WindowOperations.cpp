@@ -1,0 +1,147 @@
+#include "jobs/WindowOperations.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+
+#include "join/TForm3.h"
+#include "join/TOverWriteForm.h"
+#include "mainwindow/Activation.h"
+#include "mainwindow/MessageBoxes.h"
+#include "mainwindow/TForm1.h"
+#include "split/TForm2.h"
+
+namespace zolvane::gui {
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The window's boxes keep the engines' fixed texts; the detail line is the terminal's.
+MessageReply ShowEngineMessage(const std::string& text, const std::string& caption,
+                               MessageIcon icon, MessageButtons buttons) {
+    return ShowMessage(Text(text), Text(caption), icon, buttons);
+}
+
+}  // namespace
+
+// In the order the split engine tests them; automatic sizing when none of the others.
+SizeChoice WindowSplitOperations::sizeChoice() {
+    if (main_.SizeButton1->isChecked()) {
+        return SizeChoice::Floppy1440K;
+    }
+    if (main_.SizeButton2->isChecked()) {
+        return SizeChoice::Floppy720K;
+    }
+    if (main_.SizeButton4->isChecked()) {
+        return SizeChoice::Floppy1250K;
+    }
+    if (main_.SizeButton5->isChecked()) {
+        return SizeChoice::Floppy640K;
+    }
+    if (main_.SizeButton3->isChecked()) {
+        return SizeChoice::Free;
+    }
+    return SizeChoice::Automatic;
+}
+
+std::int32_t WindowSplitOperations::pieceSize() {
+    return main_.PieceSize;
+}
+
+std::uint8_t WindowSplitOperations::archiveMark() {
+    return main_.ArchiveMade ? 1 : 0;
+}
+
+void WindowSplitOperations::showSource(const std::string& path) {
+    progress_.Memo1->setPlainText(Text(path));
+}
+
+void WindowSplitOperations::showPiece(const std::string& path) {
+    progress_.Memo2->appendPlainText(Text(path));
+}
+
+void WindowSplitOperations::showProgress(int percent) {
+    progress_.ProgressBar1->setValue(percent);
+}
+
+void WindowSplitOperations::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+// The user's cancel is the progress window handing the activation back to the main window.
+bool WindowSplitOperations::cancelRequested() {
+    return IsActiveWindow(&main_);
+}
+
+OverwriteAnswer WindowSplitOperations::askOverwrite(const std::string& piecePath) {
+    return AskOverwrite(&progress_, Text(piecePath));
+}
+
+MessageReply WindowSplitOperations::message(const std::string& text, const std::string& caption,
+                                            MessageIcon icon, MessageButtons buttons,
+                                            const std::string& /*detail*/) {
+    return ShowEngineMessage(text, caption, icon, buttons);
+}
+
+void WindowSplitOperations::release() {
+    ReleaseWindow(&main_);
+}
+
+void WindowJoinOperations::showPiece(const std::string& path) {
+    progress_.Memo1->appendPlainText(Text(path));
+}
+
+void WindowJoinOperations::showOutput(const std::string& path) {
+    progress_.Memo2->setPlainText(Text(path));
+}
+
+void WindowJoinOperations::showProgress(int percent) {
+    progress_.ProgressBar1->setValue(percent);
+}
+
+void WindowJoinOperations::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+bool WindowJoinOperations::cancelRequested() {
+    return IsActiveWindow(&main_);
+}
+
+// The prompt names the file as it was recorded.
+OverwriteAnswer WindowJoinOperations::askOverwrite(const std::string& recordedName,
+                                                   const std::string& /*outputPath*/) {
+    return AskOverwrite(&progress_, Text(recordedName));
+}
+
+bool WindowJoinOperations::archiverReady() {
+    return main_.ArchiverReady;
+}
+
+bool WindowJoinOperations::archiverBusy() {
+    return main_.Archiver.busy();
+}
+
+int WindowJoinOperations::runArchiver(const std::string& command, std::string& report) {
+    return main_.Archiver.run(command, report, reinterpret_cast<void*>(main_.winId()));
+}
+
+// The window unpacks as it always did: the files of the archive replace those of the same
+// name in the destination.
+bool WindowJoinOperations::confirmUnpack(const std::string&, const std::string&) {
+    return true;
+}
+
+MessageReply WindowJoinOperations::message(const std::string& text, const std::string& caption,
+                                           MessageIcon icon, MessageButtons buttons,
+                                           const std::string& /*detail*/) {
+    return ShowEngineMessage(text, caption, icon, buttons);
+}
+
+void WindowJoinOperations::release() {
+    ReleaseWindow(&main_);
+}
+
+}  // namespace zolvane::gui

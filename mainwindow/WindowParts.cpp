@@ -1,0 +1,40 @@
+#include "mainwindow/WindowParts.h"
+
+#include <QLabel>
+
+#include "mainwindow/AppIcon.h"
+
+namespace zolvane::gui {
+
+void SetFontPixels(QWidget* widget, int pixels, bool bold) {
+    QFont font = widget->font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+void SetLabelFont(QWidget* label, int pixels, bool bold) {
+    SetFontPixels(label, pixels, bold);
+    SetTextColour(label, Qt::black);
+    label->adjustSize();
+}
+
+void SetUpJobWindow(QWidget* window, const QString& caption, int width, int height,
+                    int fontPixels) {
+    window->setWindowTitle(caption);
+    window->setWindowIcon(AppIcon());
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint);
+    window->setFixedSize(width, height);
+    SetFontPixels(window, fontPixels);
+}
+
+}  // namespace zolvane::gui
