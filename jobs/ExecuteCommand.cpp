@@ -100,7 +100,7 @@ void TForm1::runSplit() {
         destination = name;  // the current folder, normally the source's
     }
     zolvane::gui::WindowSplitOperations operations(*this, *Form2);
-    zolvane::DivideFile(source.toStdString(), destination.toStdString(), operations);
+    zolvane::DivideFile(source.toStdString(), destination.toStdString(), operations, drives_);
     zolvane::gui::WaitUntilActive(this);
     // The packed archive was only ever a means to the pieces.
     if (ArchiveMade && !QFile::remove(source)) {
@@ -126,7 +126,7 @@ void TForm1::runJoin() {
     Form3 = OpenProgressWindow<TForm3>(*this);
     jobRunning_ = true;
     zolvane::gui::WindowJoinOperations operations(*this, *Form3);
-    zolvane::JoinFile(source.toStdString(), folder.toStdString(), operations);
+    zolvane::JoinFile(source.toStdString(), folder.toStdString(), operations, drives_);
     zolvane::gui::WaitUntilActive(this);
     delete Form3;
     Form3 = nullptr;

@@ -51,6 +51,9 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
                          MessageButtons buttons, QWidget* parent) {
     if (gRecorder != nullptr) {
         gRecorder->shown.push_back({text, caption, icon, buttons});
+        if (gRecorder->onShow) {
+            gRecorder->onShow(gRecorder->shown.back());
+        }
         if (buttons == MessageButtons::Ok) {
             return MessageReply::Ok;
         }

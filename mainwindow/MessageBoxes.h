@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/MessageKinds.h"
@@ -46,6 +47,8 @@ public:
     // Answers for the next boxes with two buttons, in order; when none is left, Cancel.
     std::deque<MessageReply> nextAnswers;
     std::vector<RecordedBox> shown;
+    // Called for every box as it would be shown, e.g. to look at the windows of a job then.
+    std::function<void(const RecordedBox&)> onShow;
     // Paths the next save dialogs return (empty: cancelled); when none is left, cancelled.
     std::deque<QString> nextSavePaths;
     // For each save dialog run, whether it would have asked before replacing a file.

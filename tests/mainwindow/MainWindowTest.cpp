@@ -27,68 +27,16 @@
 #include "mainwindow/FreeSizeText.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
-#include "tests/support/FakeDrives.h"
-#include "tests/support/TempDir.h"
+#include "tests/mainwindow/WindowTest.h"
 
 namespace zolvane {
 namespace {
 
 namespace fs = std::filesystem;
-using gui::MessageBoxRecorder;
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previousFolder_ = QDir::currentPath();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(dir.file("config")));
-        fs::create_directories(dir.file("floppy"));
-        fs::create_directories(dir.file("work/sub"));
-        for (const char* name : {"REPORT.DOC", "REPORT.000", "REPORT.001"}) {
-            test::WriteBytes(dir.file(std::string("work/") + name), {1});
-        }
-        floppy = Q(dir.file("floppy"));
-        work = Q(dir.file("work"));
-        drives.roots = {dir.file("floppy"), "/"};
-        QDir::setCurrent(work);
-    }
-
-    void TearDown() override { QDir::setCurrent(previousFolder_); }
-
-    std::unique_ptr<TForm1> open(bool withArchiver = true) {
-        return std::make_unique<TForm1>(
-            drives, std::vector<std::string>{withArchiver ? platform::ExecutableFolder()
-                                                          : dir.file("no-library")});
-    }
-
-    static QSettings store() {
-        return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ZolvaneWin"));
-    }
-
-    static void save(const std::map<QString, QVariant>& values) {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                           QStringLiteral("ZolvaneWin"));
-        for (const auto& [name, value] : values) {
-            settings.setValue(name, value);
-        }
-    }
-
-    test::TempDir dir;
-    test::FakeDrives drives;
-    MessageBoxRecorder boxes;
-    QString floppy;
-    QString work;
-
-private:
-    QString previousFolder_;
-};
 
 // Settings are read in order and the first value that fails ends the reading; what was
 // read stays, the rest keeps its starting value. SaveSetting is off after start-up.
-TEST_F(MainWindowTest, StartUpAppliesWhatTheSettingsHold) {
+TEST_F(WindowTest, StartUpAppliesWhatTheSettingsHold) {
     struct Case {
         const char* what;
         std::map<QString, QVariant> settings;
@@ -142,7 +90,7 @@ TEST_F(MainWindowTest, StartUpAppliesWhatTheSettingsHold) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(MainWindowTest, TheWindowComesBackWhereItWas) {
+TEST_F(WindowTest, TheWindowComesBackWhereItWas) {
     {
         const auto window = open();
         window->move(120, 80);
@@ -169,7 +117,7 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereItWas) {
 // Every choice, every accepted free size and every change of the automatic drive or of a
 // compression option enables SaveSetting; the mode switch, the destination box and the mask
 // do not.
-TEST_F(MainWindowTest, WhatEnablesSaveSetting) {
+TEST_F(WindowTest, WhatEnablesSaveSetting) {
     struct Case {
         const char* what;
         std::function<void(TForm1&)> act;
@@ -194,7 +142,7 @@ TEST_F(MainWindowTest, WhatEnablesSaveSetting) {
     }
 }
 
-TEST_F(MainWindowTest, PieceSizesAndTheirEnabledStates) {
+TEST_F(WindowTest, PieceSizesAndTheirEnabledStates) {
     const auto window = open();
     window->SizeButton3->setChecked(true);
     EXPECT_TRUE(window->SetFreeSize->isEnabled());
@@ -235,7 +183,7 @@ TEST(FreeSizeValue, ReadsTheWholeTextAsOneInteger) {
     }
 }
 
-TEST_F(MainWindowTest, SavedSettingsSurviveARestart) {
+TEST_F(WindowTest, SavedSettingsSurviveARestart) {
     {
         const auto window = open();
         window->SizeButton3->setChecked(true);
@@ -259,7 +207,7 @@ TEST_F(MainWindowTest, SavedSettingsSurviveARestart) {
     EXPECT_FALSE(window->SaveSetting->isEnabled());
 }
 
-TEST_F(MainWindowTest, ARefusedWriteSaysWhichValue) {
+TEST_F(WindowTest, ARefusedWriteSaysWhichValue) {
     const auto window = open();
     window->SizeButton2->setChecked(true);
     // Where the settings file should be stands a folder: nothing can be written.
@@ -272,7 +220,7 @@ TEST_F(MainWindowTest, ARefusedWriteSaysWhichValue) {
 
 // Each mode keeps its destination box and folder; join mode shows first pieces only and puts
 // the settings page out of reach without changing it.
-TEST_F(MainWindowTest, ModeSwitchRoundTrips) {
+TEST_F(WindowTest, ModeSwitchRoundTrips) {
     const auto window = open();
     TForm1& w = *window;
     w.SizeButton3->setChecked(true);
@@ -321,7 +269,7 @@ TEST_F(MainWindowTest, ModeSwitchRoundTrips) {
 
 // A remembered destination on a drive that is no longer ready moves to the root of the first
 // ready drive; with no ready drive at all the switch still completes.
-TEST_F(MainWindowTest, ARememberedDriveThatIsNotReady) {
+TEST_F(WindowTest, ARememberedDriveThatIsNotReady) {
     const auto window = open();
     TForm1& w = *window;
     w.SetDestChk->setChecked(true);
@@ -341,7 +289,7 @@ TEST_F(MainWindowTest, ARememberedDriveThatIsNotReady) {
     EXPECT_TRUE(w.SetOption->isEnabled());
 }
 
-TEST_F(MainWindowTest, ADriveWithoutMediumIsAskedForThenLeft) {
+TEST_F(WindowTest, ADriveWithoutMediumIsAskedForThenLeft) {
     drives.notReady = {dir.file("floppy")};
     const auto window = open();
     TForm1& w = *window;
@@ -364,7 +312,7 @@ TEST_F(MainWindowTest, ADriveWithoutMediumIsAskedForThenLeft) {
 
 // Each control with a handler says its sentence; a disabled one counts as what holds it; a
 // control without a handler leaves the text as it was.
-TEST_F(MainWindowTest, MiniHelpFollowsTheMouse) {
+TEST_F(WindowTest, MiniHelpFollowsTheMouse) {
     const auto window = open();
     TForm1& w = *window;
     const QString kept = QStringLiteral("(kept)");
@@ -439,7 +387,7 @@ public slots:
 };
 
 // The help page is looked for in the current folder first, then beside the program.
-TEST_F(MainWindowTest, HelpOpensThePageWhereverTheUserBrowsed) {
+TEST_F(WindowTest, HelpOpensThePageWhereverTheUserBrowsed) {
     const auto window = open();
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
@@ -462,7 +410,7 @@ TEST_F(MainWindowTest, HelpOpensThePageWhereverTheUserBrowsed) {
 
 // The layout: every control carries its layout name, controls without a caption of their own
 // a Japanese name for screen readers, and all four page tabs fit without scrolling.
-TEST_F(MainWindowTest, ControlsAreNamedAndThePagesFit) {
+TEST_F(WindowTest, ControlsAreNamedAndThePagesFit) {
     const auto window = open();
     const std::vector<std::pair<QWidget*, const char*>> tips = {
         {window->Button1, "分割します"},        {window->HelpButton, "ヘルプを表示します"},
@@ -504,7 +452,7 @@ public:
     }
 };
 
-TEST_F(MainWindowTest, AnEscapingErrorIsShownAndTheProgramGoesOn) {
+TEST_F(WindowTest, AnEscapingErrorIsShownAndTheProgramGoesOn) {
     Throwing target;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&target, &event);

@@ -1,0 +1,396 @@
+// Whole jobs through the real windows, offscreen: the execute command, the progress windows,
+// the overwrite prompt and the compression step with the real archiver library. A user's
+// clicks during a job arrive as queued events, handled at the engine's own event rounds.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+
+#include "join/TForm3.h"
+#include "join/TOverWriteForm.h"
+#include "mainwindow/Activation.h"
+#include "mainwindow/DirectoryListBox.h"
+#include "mainwindow/DriveComboBox.h"
+#include "mainwindow/FileListBox.h"
+#include "split/TForm2.h"
+#include "tests/mainwindow/WindowTest.h"
+#include "tests/support/RunProgram.h"
+
+namespace zolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+
+// Runs `action` at the engine's `round`-th round of event handling from now.
+void AtRound(int round, std::function<void()> action) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [round, action = std::move(action)]() mutable {
+            if (round <= 1) {
+                action();
+            } else {
+                AtRound(round - 1, std::move(action));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// Answers every overwrite prompt as it appears, by a button or by its close box, and notes
+// what it showed and where.
+class PromptAnswerer : public QObject {
+public:
+    explicit PromptAnswerer(std::function<void(TOverWriteForm&)> answer) : answer_(std::move(answer)) {
+        qApp->installEventFilter(this);
+    }
+    ~PromptAnswerer() override { qApp->removeEventFilter(this); }
+
+    std::vector<QString> names;
+    std::vector<QPoint> offsets;  // from the progress window
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched == OverWriteForm) {
+            TOverWriteForm* prompt = OverWriteForm;
+            names.push_back(prompt->Label2->text());
+            QWidget* progress = Form2 != nullptr ? static_cast<QWidget*>(Form2) : Form3;
+            offsets.push_back(prompt->pos() - progress->pos());
+            QMetaObject::invokeMethod(
+                qApp, [this, prompt] { answer_(*prompt); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(TOverWriteForm&)> answer_;
+};
+
+class JobsTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        source = test::PatternBytes(2500000, 3);
+        test::WriteBytes(dir.file("work/BIG.DAT"), source);
+        fs::create_directories(dir.file("out"));
+        window = open();
+        window->move(100, 60);
+        window->show();
+    }
+
+    void choose(const QString& name) {
+        window->FileListBox1->refresh();
+        const auto found = window->FileListBox1->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        window->FileListBox1->setCurrentItem(found.front());
+        found.front()->setSelected(true);
+    }
+
+    void freeSize(std::int32_t bytes) {
+        window->SizeButton3->setChecked(true);
+        window->SetFreeSize->setText(QString::number(bytes));
+    }
+
+    // The pieces of a set as files, by number.
+    static std::vector<Bytes> Pieces(const std::string& folder, const std::string& stem) {
+        std::vector<Bytes> pieces;
+        for (int number = 0;; ++number) {
+            char name[16];
+            std::snprintf(name, sizeof name, ".%03d", number);
+            const std::string path = folder + "/" + stem + name;
+            if (!fs::exists(path)) {
+                return pieces;
+            }
+            pieces.push_back(test::ReadBytes(path));
+        }
+    }
+
+    Bytes source;
+    std::unique_ptr<TForm1> window;
+};
+
+struct JobWindowState {
+    QPoint offset;
+    QString memo1;
+    QString memo2;
+    int bar = -1;
+};
+
+// The split's destination by each rule, the progress window as the job ends, and a join back.
+TEST_F(JobsTest, SplitsLandWhereTheRulesSay) {
+    struct Case {
+        const char* rule;
+        std::function<void(TForm1&)> choose;
+        std::string folder;  // where the pieces land
+        std::string shown;   // how the progress window names them
+    };
+    const std::vector<Case> cases = {
+        {"the current folder", [](TForm1&) {}, dir.file("work"), ""},
+        {"the destination box", [&](TForm1& w) {
+             w.SetDestChk->setChecked(true);
+             w.SplitDestDir = Q(dir.file("out"));
+         }, dir.file("out"), dir.file("out") + "/"},
+        {"the destination box, a separator at the end", [&](TForm1& w) {
+             w.SetDestChk->setChecked(true);
+             w.SplitDestDir = Q(dir.file("out") + "/");
+         }, dir.file("out"), dir.file("out") + "/"},
+        {"automatic sizing", [&](TForm1& w) {
+             drives.otherwise = 1000000;
+             w.AutoSizeButton->setChecked(true);
+         }, dir.file("floppy"), dir.file("floppy") + "/"},
+    };
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.rule);
+        for (const char* piece : {"/BIG.000", "/BIG.001", "/BIG.002"}) {
+            fs::remove(one.folder + piece);
+        }
+        boxes.shown.clear();
+        freeSize(1000000);
+        one.choose(*window);
+        choose("BIG.DAT");
+        JobWindowState seen;
+        boxes.onShow = [&](const gui::RecordedBox&) {
+            seen = {Form2->pos() - window->pos(), Form2->Memo1->toPlainText(),
+                    Form2->Memo2->toPlainText(), Form2->ProgressBar1->value()};
+        };
+        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        EXPECT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
+        EXPECT_EQ(seen.offset, QPoint(32, 32));
+        EXPECT_EQ(seen.memo1, work + "/BIG.DAT");
+        EXPECT_EQ(seen.memo2.split('\n').size(), 3);
+        EXPECT_TRUE(seen.memo2.startsWith(Q(one.shown + "BIG.000"))) << seen.memo2.toStdString();
+        EXPECT_EQ(seen.bar, 100);
+        EXPECT_EQ(Pieces(one.folder, "BIG").size(), 3u);
+        EXPECT_EQ(Form2, nullptr) << "the progress window is gone";
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_TRUE(gui::IsActiveWindow(window.get()));
+        window->SetDestChk->setChecked(false);
+        window->SizeButton1->setChecked(true);
+    }
+    EXPECT_EQ(window->AutoDrive, floppy) << "the first drive stands for the floppy drive";
+
+    // The window's set is the terminal's, byte for byte, and joins back in the window.
+    fs::create_directories(dir.file("floppy/cli"));
+    ASSERT_EQ(test::RunProgram(ZOLVANE_CLI, {"split", dir.file("work/BIG.DAT"), "--size", "1000000",
+                                             "--dest", dir.file("floppy/cli")},
+                               dir.path().string())
+                  .exitCode,
+              0);
+    EXPECT_EQ(Pieces(dir.file("floppy/cli"), "BIG"), Pieces(dir.file("out"), "BIG"));
+
+    boxes.shown.clear();
+    window->JoinButton->setChecked(true);
+    window->SetDestChk->setChecked(true);
+    window->DestDirectoryListBox->setDirectory(Q(dir.file("floppy")));
+    window->SrcDirectoryListBox->setDirectory(Q(dir.file("floppy/cli")));
+    choose("BIG.000");
+    JobWindowState seen;
+    boxes.onShow = [&](const gui::RecordedBox&) {
+        seen = {Form3->pos() - window->pos(), Form3->Memo1->toPlainText(), Form3->Memo2->toPlainText(),
+                Form3->ProgressBar1->value()};
+    };
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"結合が終了しました。"});
+    EXPECT_EQ(test::ReadBytes(dir.file("floppy/BIG.DAT")), source);
+    EXPECT_EQ(seen.offset, QPoint(32, 32));
+    EXPECT_EQ(seen.memo1.split('\n').size(), 3);
+    EXPECT_EQ(seen.memo2, floppy + "/BIG.DAT");
+    EXPECT_EQ(seen.bar, 100);
+    EXPECT_EQ(Form3, nullptr);
+}
+
+// A cancel by the button or by the close box stops the job after the block in progress; the
+// pieces so far stay, a join leaves its destination as it was, the main window is back.
+TEST_F(JobsTest, CancelStopsTheJob) {
+    struct Case {
+        bool join;
+        bool closeBox;
+    };
+    for (const Case& one : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
+        SCOPED_TRACE(std::string(one.join ? "join" : "split") + (one.closeBox ? ", close box" : ""));
+        boxes.shown.clear();
+        freeSize(1000000);
+        window->SetDestChk->setChecked(true);
+        if (one.join) {
+            window->SrcDirectoryListBox->setDirectory(Q(dir.file("out")));
+            window->JoinButton->setChecked(true);
+            window->SetDestChk->setChecked(true);
+            window->DestDirectoryListBox->setDirectory(Q(dir.file("floppy")));
+            choose("BIG.000");
+        } else {
+            for (const char* piece : {"out/BIG.000", "out/BIG.001", "out/BIG.002"}) {
+                fs::remove(dir.file(piece));
+            }
+            window->DivideButton->setChecked(true);
+            window->SetDestChk->setChecked(true);
+            window->DestDirectoryListBox->setDirectory(Q(dir.file("out")));
+            choose("BIG.DAT");
+        }
+        bool hiddenAtOnce = false;
+        AtRound(5, [&] {
+            QWidget* progress = one.join ? static_cast<QWidget*>(Form3) : Form2;
+            if (one.closeBox) {
+                progress->close();
+                hiddenAtOnce = progress->isHidden();
+            } else {
+                QTest::mouseClick(one.join ? Form3->Button1 : Form2->CancelButton1, Qt::LeftButton);
+            }
+        });
+        window->Button1Click();
+        EXPECT_EQ(boxes.texts(), std::vector<QString>{one.join ? "結合が中止されました。"
+                                                               : "分割が中止されました。"});
+        EXPECT_EQ(hiddenAtOnce, one.closeBox);
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_EQ(Form2, nullptr);
+        EXPECT_EQ(Form3, nullptr);
+        if (one.join) {
+            EXPECT_TRUE(fs::is_empty(dir.file("floppy")));
+        } else {
+            EXPECT_TRUE(fs::exists(dir.file("out/BIG.000")));
+        }
+        // A whole split again, for the joins to come.
+        if (!one.join) {
+            boxes.shown.clear();
+            fs::remove(dir.file("out/BIG.000"));
+            window->Button1Click();
+            ASSERT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
+        }
+    }
+}
+
+// Each button of the prompt, and its close box, which answers Cancel; "overwrite all" lasts
+// for its own job only.
+TEST_F(JobsTest, TheOverwritePromptAnswers) {
+    freeSize(1000000);
+    choose("BIG.DAT");
+    window->Button1Click();  // BIG.000 to BIG.002 now exist
+    const auto stamp = fs::last_write_time(dir.file("work/BIG.001"));
+    struct Case {
+        const char* what;
+        std::function<void(TOverWriteForm&)> answer;
+        std::size_t questions;
+        const char* message;  // empty: none
+    };
+    const std::vector<Case> cases = {
+        {"overwrite", [](TOverWriteForm& p) { QTest::mouseClick(p.Button1, Qt::LeftButton); }, 3,
+         "分割が終了しました。"},
+        {"overwrite all", [](TOverWriteForm& p) { QTest::mouseClick(p.Button2, Qt::LeftButton); }, 1,
+         "分割が終了しました。"},
+        {"overwrite all, the next job", [](TOverWriteForm& p) { p.Button2Click(); }, 1,
+         "分割が終了しました。"},
+        {"cancel", [](TOverWriteForm& p) { QTest::mouseClick(p.Button3, Qt::LeftButton); }, 1, ""},
+        {"close box", [](TOverWriteForm& p) { p.close(); }, 1, ""},
+    };
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.what);
+        boxes.shown.clear();
+        PromptAnswerer answerer(one.answer);
+        window->Button1Click();
+        EXPECT_EQ(answerer.names.size(), one.questions);
+        EXPECT_EQ(answerer.names.front(), "BIG.000") << "the piece as the split names it";
+        EXPECT_EQ(answerer.offsets.front(), QPoint(32, 32));
+        EXPECT_EQ(boxes.texts(), std::string(one.message).empty()
+                                     ? std::vector<QString>{}
+                                     : std::vector<QString>{QString::fromUtf8(one.message)});
+        EXPECT_EQ(OverWriteForm, nullptr);
+        EXPECT_TRUE(window->isEnabled());
+    }
+    EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.001")).size(), 1000000u);
+    EXPECT_NE(fs::last_write_time(dir.file("work/BIG.001")), stamp);
+
+    // A join's prompt names the recorded name.
+    window->JoinButton->setChecked(true);
+    choose("BIG.000");
+    PromptAnswerer answerer([](TOverWriteForm& p) { p.Button3Click(); });
+    boxes.shown.clear();
+    window->Button1Click();
+    std::string recorded = dir.file("work/BIG.DAT");
+    std::replace(recorded.begin(), recorded.end(), '/', '\\');
+    EXPECT_EQ(answerer.names, std::vector<QString>{Q(recorded)});
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.DAT")), source);
+}
+
+// Packed with the real library: split and deleted, joined and unpacked; packed alone and
+// kept; the dialog cancelled; the library busy; nothing chosen.
+TEST_F(JobsTest, CompressionWithTheRealLibrary) {
+    ASSERT_TRUE(window->ArchiverReady);
+    test::WriteBytes(dir.file("work/a.txt"), test::PatternBytes(30000, 5));
+    test::WriteBytes(dir.file("work/b.txt"), Bytes(80000, 'b'));
+    window->PressChkBox->setChecked(true);
+    freeSize(20000);
+    // Another folder in the dialog than the source's: the names are still found there, and
+    // the pieces land beside the archive.
+    boxes.nextSavePaths = {Q(dir.file("out/MAIL.LZH"))};
+    choose("a.txt");
+    const auto also = window->FileListBox1->findItems("b.txt", Qt::MatchExactly);
+    also.front()->setSelected(true);
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
+    EXPECT_EQ(boxes.saveDialogsAsking, std::vector<bool>{true});
+    EXPECT_FALSE(fs::exists(dir.file("out/MAIL.LZH"))) << "the archive goes after the split";
+    EXPECT_TRUE(fs::exists(dir.file("out/MAIL.000")));
+
+    window->JoinButton->setChecked(true);
+    window->SrcDirectoryListBox->setDirectory(Q(dir.file("out")));
+    window->SetDestChk->setChecked(true);
+    window->DestDirectoryListBox->setDirectory(floppy);
+    choose("MAIL.000");
+    boxes.shown.clear();
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"結合が終了しました。"});
+    EXPECT_EQ(test::ReadBytes(dir.file("floppy/a.txt")), test::PatternBytes(30000, 5));
+    EXPECT_EQ(test::ReadBytes(dir.file("floppy/b.txt")), Bytes(80000, 'b'));
+    EXPECT_FALSE(fs::exists(dir.file("floppy/MAIL.LZH")));
+
+    // Packed alone: no message, the archive stays and shows in the refreshed list.
+    window->DivideButton->setChecked(true);
+    window->SrcDirectoryListBox->setDirectory(work);
+    window->PressOnlyBox->setChecked(true);
+    boxes.shown.clear();
+    boxes.nextSavePaths = {work + "/ALONE.LZH"};
+    window->Button1Click();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(fs::exists(dir.file("work/ALONE.LZH")));
+    EXPECT_EQ(window->FileListBox1->findItems("ALONE.LZH", Qt::MatchExactly).size(), 1);
+    EXPECT_EQ(boxes.saveDialogsAsking.back(), false) << "added to, not replaced";
+
+    // The dialog cancelled, then the library busy: the step's own box, then the command's.
+    window->PressOnlyBox->setChecked(false);
+    window->Button1Click();
+    window->UnlhaGetRunningProc = [] { return 1; };
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), (std::vector<QString>{"分割に失敗しました",
+                                                   "UNLHA32.DLLが使用中です。\n分割を中止します。",
+                                                   "分割に失敗しました"}));
+    EXPECT_EQ(boxes.shown[0].caption, "情報");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+}
+
+TEST_F(JobsTest, NothingChosenOpensNoWindow) {
+    for (QRadioButton* mode : {window->DivideButton, window->JoinButton}) {
+        mode->setChecked(true);
+        window->FileListBox1->clearSelection();
+        boxes.shown.clear();
+        bool windowOpen = true;
+        boxes.onShow = [&](const gui::RecordedBox&) { windowOpen = Form2 != nullptr || Form3 != nullptr; };
+        window->Button1Click();
+        EXPECT_EQ(boxes.texts(), std::vector<QString>{mode == window->DivideButton
+                                                          ? "分割するファイルを指定してください"
+                                                          : "結合するファイルを指定してください"});
+        EXPECT_EQ(boxes.shown[0].caption, "エラー");
+        EXPECT_FALSE(windowOpen);
+        EXPECT_TRUE(window->isEnabled());
+    }
+}
+
+}  // namespace
+}  // namespace zolvane
