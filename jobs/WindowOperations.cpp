@@ -27,6 +27,13 @@ MessageReply ShowEngineMessage(const std::string& text, const std::string& capti
 
 }  // namespace
 
+void EventRounds::run() {
+    if (!sinceLast_.isValid() || sinceLast_.elapsed() >= kIntervalMs) {
+        QCoreApplication::processEvents();
+        sinceLast_.restart();
+    }
+}
+
 // In the order the split engine tests them; automatic sizing when none of the others.
 SizeChoice WindowSplitOperations::sizeChoice() {
     if (main_.SizeButton1->isChecked()) {
@@ -68,7 +75,7 @@ void WindowSplitOperations::showProgress(int percent) {
 }
 
 void WindowSplitOperations::processEvents() {
-    QCoreApplication::processEvents();
+    rounds_.run();
 }
 
 // The user's cancel is the progress window handing the activation back to the main window.
@@ -103,7 +110,7 @@ void WindowJoinOperations::showProgress(int percent) {
 }
 
 void WindowJoinOperations::processEvents() {
-    QCoreApplication::processEvents();
+    rounds_.run();
 }
 
 bool WindowJoinOperations::cancelRequested() {

@@ -3,6 +3,8 @@
 // bindings are in cli/.
 #pragma once
 
+#include <QElapsedTimer>
+
 #include "join/JoinOperations.h"
 #include "split/SplitOperations.h"
 
@@ -11,6 +13,19 @@ class TForm2;
 class TForm3;
 
 namespace zolvane::gui {
+
+// A round of the application's pending events after a block, but at most one every few
+// milliseconds: after every block of a slow disk, not thousands a second on a fast one,
+// where the poll each round costs would slow the job by a third. The first block gets its
+// round at once.
+class EventRounds {
+public:
+    void run();
+
+private:
+    static constexpr qint64 kIntervalMs = 5;
+    QElapsedTimer sinceLast_;
+};
 
 class WindowSplitOperations final : public SplitOperations {
 public:
@@ -32,6 +47,7 @@ public:
 private:
     TForm1& main_;
     TForm2& progress_;
+    EventRounds rounds_;
 };
 
 class WindowJoinOperations final : public JoinOperations {
@@ -57,6 +73,7 @@ public:
 private:
     TForm1& main_;
     TForm3& progress_;
+    EventRounds rounds_;
 };
 
 }  // namespace zolvane::gui

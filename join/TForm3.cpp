@@ -31,6 +31,7 @@ TForm3::TForm3() {
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     }
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Label2 = MakeControl<QLabel>(this, "Label2", 6, 70, 28, 12);
     Label2->setText(QStringLiteral("From:"));
     Label2->adjustSize();
@@ -41,6 +42,7 @@ TForm3::TForm3() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setAccessibleName(QStringLiteral("進み具合"));
+    ProgressBar1->setTextVisible(false);
     setTabOrder(Button1, Memo1);
     setTabOrder(Memo1, Memo2);
     setTabOrder(Memo2, ProgressBar1);

@@ -41,6 +41,10 @@ TForm2::TForm2() {
     for (QPlainTextEdit* memo : {Memo1, Memo2}) {
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     }
+    // One line, no room for scroll bars.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ProgressBar1->setTextVisible(false);
     // The cancel button first, so that it has the focus when the window opens.
     setTabOrder(CancelButton1, Memo1);
     setTabOrder(Memo1, Memo2);

@@ -31,7 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 
-// Runs `action` at the engine's `round`-th round of event handling from now.
+// Runs `action` at the `round`-th round of event handling from now; a job's first round comes
+// after its first block.
 void AtRound(int round, std::function<void()> action) {
     QMetaObject::invokeMethod(
         qApp,
@@ -235,7 +236,7 @@ TEST_F(JobsTest, CancelStopsTheJob) {
             choose("BIG.DAT");
         }
         bool hiddenAtOnce = false;
-        AtRound(5, [&] {
+        AtRound(1, [&] {  // after the first block
             QWidget* progress = one.join ? static_cast<QWidget*>(Form3) : Form2;
             if (one.closeBox) {
                 progress->close();

@@ -1,6 +1,7 @@
-// Pictures of the main window for the README and for checking the layout by eye: every page
-// in split mode and in join mode, on a real display (Xvfb will do). Settings and files are
-// made up in a scratch folder, so the user's own stay untouched.
+// Pictures of the windows for the README and for checking the layout by eye: every page of
+// the main window in split mode and in join mode, then a split in progress and the overwrite
+// prompt, on a real display (Xvfb will do). Settings and files are made up in a scratch
+// folder, so the user's own stay untouched; message boxes are answered unseen.
 // Usage: zolvane-screenshots OUTPUT_FOLDER
 #include <QDir>
 #include <QFile>
@@ -11,8 +12,15 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
+
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "jobs/ZolvaneApplication.h"
+#include "join/TOverWriteForm.h"
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 
 namespace {
@@ -26,7 +34,69 @@ void MakeSampleFolder(const QString& root) {
         file.open(QIODevice::WriteOnly);
         file.write("sample");
     }
+    QFile video(root + QStringLiteral("/docs/video.avi"));
+    video.open(QIODevice::WriteOnly);
+    video.write(QByteArray(3000000, 'v'));
 }
+
+bool Save(const QPixmap& picture, const QString& file) {
+    if (!picture.save(file)) {
+        std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
+
+// The whole screen: the main window with the job's windows beside it.
+QPixmap Screen(const QWidget& window) {
+    return window.screen()->grabWindow(0, 0, 0, 560, 380);
+}
+
+// Runs `action` at the `round`-th round of event handling from now (the split handles
+// events after every block).
+void AtRound(int round, std::function<void()> action) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [round, action = std::move(action)]() mutable {
+            if (round <= 1) {
+                action();
+            } else {
+                AtRound(round - 1, std::move(action));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// Takes the picture of the overwrite prompt when it shows, answers "overwrite all", then
+// takes the picture of the split going on at the next round of events.
+class PromptPicture : public QObject {
+public:
+    PromptPicture(const QWidget& window, QString promptFile, QString progressFile)
+        : window_(window), file_(std::move(promptFile)), progressFile_(std::move(progressFile)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched == OverWriteForm) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [this] {
+                    QCoreApplication::processEvents();
+                    Save(Screen(window_), file_);
+                    OverWriteForm->Button2->click();
+                    AtRound(1, [this] {
+                        QCoreApplication::processEvents();
+                        Save(Screen(window_), progressFile_);
+                    });
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    const QWidget& window_;
+    QString file_;
+    QString progressFile_;
+};
 
 }  // namespace
 
@@ -48,6 +118,7 @@ int main(int argc, char** argv) {
     window.move(40, 40);
     window.show();
     const char* const pages[] = {"source", "destination", "settings", "version"};
+    zolvane::gui::MessageBoxRecorder unseenBoxes;
     for (const bool join : {false, true}) {
         (join ? window.JoinButton : window.DivideButton)->setChecked(true);
         for (int page = 0; page < 4; ++page) {
@@ -56,13 +127,26 @@ int main(int argc, char** argv) {
             const QString file = QStringLiteral("%1/%2-%3.png")
                                      .arg(output, join ? QStringLiteral("join") : QStringLiteral("split"),
                                           QString::fromLatin1(pages[page]));
-            const QPixmap picture = window.screen()->grabWindow(window.winId());
-            if (!picture.save(file)) {
-                std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+            if (!Save(window.screen()->grabWindow(window.winId()), file)) {
                 return 1;
             }
-            std::printf("%s\n", qPrintable(file));
         }
     }
+
+    // A split of a file whose first piece is there already: the prompt, then the progress.
+    window.DivideButton->setChecked(true);
+    window.PageControl1->setCurrentIndex(0);
+    window.SizeButton3->setChecked(true);
+    window.SetFreeSize->setText(QStringLiteral("1000000"));
+    QFile old(QStringLiteral("video.000"));
+    old.open(QIODevice::WriteOnly);
+    old.close();
+    window.FileListBox1->refresh();
+    const auto video = window.FileListBox1->findItems(QStringLiteral("video.avi"), Qt::MatchExactly);
+    window.FileListBox1->setCurrentItem(video.value(0));
+    PromptPicture prompt(window, output + QStringLiteral("/job-overwrite-prompt.png"),
+                         output + QStringLiteral("/job-split-in-progress.png"));
+    qApp->installEventFilter(&prompt);
+    window.Button1Click();
     return 0;
 }
