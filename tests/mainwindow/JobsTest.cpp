@@ -186,6 +186,13 @@ TEST_F(JobsTest, SplitsLandWhereTheRulesSay) {
                   .exitCode,
               0);
     EXPECT_EQ(Pieces(dir.file("floppy/cli"), "BIG"), Pieces(dir.file("out"), "BIG"));
+    fs::create_directories(dir.file("cli-joined"));
+    ASSERT_EQ(test::RunProgram(ZOLVANE_CLI, {"join", dir.file("out/BIG.000"), "--dest",
+                                             dir.file("cli-joined")},
+                               dir.path().string())
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::ReadBytes(dir.file("cli-joined/BIG.DAT")), source);
 
     boxes.shown.clear();
     window->JoinButton->setChecked(true);
@@ -352,9 +359,18 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
     EXPECT_EQ(test::ReadBytes(dir.file("floppy/b.txt")), Bytes(80000, 'b'));
     EXPECT_FALSE(fs::exists(dir.file("floppy/MAIL.LZH")));
 
-    // Packed alone: no message, the archive stays and shows in the refreshed list.
+    // A packed split cancelled: the archive goes all the same.
     window->DivideButton->setChecked(true);
     window->SrcDirectoryListBox->setDirectory(work);
+    boxes.shown.clear();
+    boxes.nextSavePaths = {work + "/GONE.LZH"};
+    AtRound(1, [&] { Form2->CancelButton1Click(); });
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"分割が中止されました。"});
+    EXPECT_FALSE(fs::exists(dir.file("work/GONE.LZH")));
+    EXPECT_TRUE(fs::exists(dir.file("work/GONE.000")));
+
+    // Packed alone: no message, the archive stays and shows in the refreshed list.
     window->PressOnlyBox->setChecked(true);
     boxes.shown.clear();
     boxes.nextSavePaths = {work + "/ALONE.LZH"};
