@@ -22,6 +22,7 @@
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "split/TForm2.h"
+#include "tests/mainwindow/AtRound.h"
 #include "tests/mainwindow/WindowTest.h"
 #include "tests/support/RunProgram.h"
 
@@ -29,22 +30,9 @@ namespace zolvane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AtRound;
 using test::Bytes;
 
-// Runs `action` at the `round`-th round of event handling from now; a job's first round comes
-// after its first block.
-void AtRound(int round, std::function<void()> action) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [round, action = std::move(action)]() mutable {
-            if (round <= 1) {
-                action();
-            } else {
-                AtRound(round - 1, std::move(action));
-            }
-        },
-        Qt::QueuedConnection);
-}
 
 // Answers every overwrite prompt as it appears, by a button or by its close box, and notes
 // what it showed and where.

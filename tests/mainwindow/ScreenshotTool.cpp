@@ -22,8 +22,11 @@
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
+#include "tests/mainwindow/AtRound.h"
 
 namespace {
+
+using zolvane::test::AtRound;
 
 void MakeSampleFolder(const QString& root) {
     QDir(root).mkpath(QStringLiteral("docs/letters"));
@@ -53,20 +56,6 @@ QPixmap Screen(const QWidget& window) {
     return window.screen()->grabWindow(0, 0, 0, 560, 380);
 }
 
-// Runs `action` at the `round`-th round of event handling from now (the split handles
-// events after every block).
-void AtRound(int round, std::function<void()> action) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [round, action = std::move(action)]() mutable {
-            if (round <= 1) {
-                action();
-            } else {
-                AtRound(round - 1, std::move(action));
-            }
-        },
-        Qt::QueuedConnection);
-}
 
 // Takes the picture of the overwrite prompt when it shows, answers "overwrite all", then
 // takes the picture of the split going on at the next round of events.
