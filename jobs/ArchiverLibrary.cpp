@@ -14,6 +14,14 @@ void ArchiverLibrary::Load(const std::vector<std::string>& folders) {
     ArchiverReady = UnlhaGetRunningProc != nullptr && UnlhaProc != nullptr;
 }
 
+std::vector<std::string> ArchiverLibrary::DefaultFolders() {
+    const std::string program = platform::ExecutableFolder();
+    if (program.empty()) {
+        return {};
+    }
+    return {program, program + "/../lib/zolvane"};
+}
+
 void ArchiverLibrary::Release() {
     ArchiverReady = false;
     UnlhaGetRunningProc = nullptr;

@@ -23,9 +23,13 @@ public:
     ArchiverLibrary(const ArchiverLibrary&) = delete;
     ArchiverLibrary& operator=(const ArchiverLibrary&) = delete;
 
-    // Loads "Unlha32" from the first of `folders` that has it (by default the program's own
-    // folder), else from the system's search path. A missing library or entry is no error.
-    void Load(const std::vector<std::string>& folders = {platform::ExecutableFolder()});
+    // Loads "Unlha32" from the first of `folders` that has it, else from the system's search
+    // path. A missing library or entry is no error.
+    void Load(const std::vector<std::string>& folders = DefaultFolders());
+
+    // Where the library is looked for: beside the program (the build tree), then the
+    // program's private library folder of an installed layout (bin/../lib/zolvane).
+    static std::vector<std::string> DefaultFolders();
     void Release();
 
     // 1 from the library's busy entry. False when it is not loaded.

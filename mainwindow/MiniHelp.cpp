@@ -151,11 +151,18 @@ void TForm1::PressOnlyBoxMouseMove() { Show(MiniHelp, "圧縮だけして分割�
 void TForm1::SaveSettingMouseMove() { Show(MiniHelp, "設定を保存します。"); }
 void TForm1::AboutMouseMove() { Show(MiniHelp, "バージョン情報を表示しています。"); }
 
-// The page is looked for in the current folder, then beside the program, so that browsing
-// to another folder does not lose it.
+// The page is looked for in the current folder, then beside the program (the build tree),
+// then where an installation puts it (bin/../share/zolvane), so that browsing to another
+// folder does not lose it.
+QStringList TForm1::HelpFolders() {
+    const QString program = QCoreApplication::applicationDirPath();
+    return {QDir::currentPath(), program,
+            QDir::cleanPath(program + QStringLiteral("/../share/zolvane"))};
+}
+
 void TForm1::HelpButtonClick() {
     const QString name = QStringLiteral("zolvane.html");
-    for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    for (const QString& folder : HelpFolders()) {
         const QFileInfo page(QDir(folder), name);
         if (page.isFile()) {
             if (QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()))) {

@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -37,8 +38,8 @@ public:
     // Lays out the window, gives the members their starting values and runs FormCreate.
     // The archiver library is looked for in `archiverFolders`, then the system's path.
     explicit TForm1(zolvane::platform::DriveQueries& drives = zolvane::platform::SystemDrives(),
-                    std::vector<std::string> archiverFolders = {
-                        zolvane::platform::ExecutableFolder()});
+                    std::vector<std::string> archiverFolders =
+                        zolvane::ArchiverLibrary::DefaultFolders());
     ~TForm1() override;
 
     // Controls, named as the layout names them.
@@ -134,6 +135,7 @@ public:
 
     // Mini-help and help page.
     void HelpButtonClick();
+    static QStringList HelpFolders();
     void Button1MouseMove();
     void HelpButtonMouseMove();
     void ExitButtonMouseMove();
