@@ -59,7 +59,7 @@ JoinCase DecodeJoinCase(const std::uint8_t* data, std::size_t size) {
     join.selection = static_cast<Selection>((options >> kSelectionShift) & 3);
     join.quotedDestination = (options & kQuotedBit) != 0;
     while (!in.atEnd() && join.pieces.size() < kMaxPieces) {
-        PieceSpec piece;
+        PiecePlan piece;
         const std::uint8_t control = in.u8();
         piece.withHeader = (control & kHeaderBit) != 0;
         piece.gapBefore = (control & kGapBit) != 0;
@@ -82,7 +82,7 @@ Bytes EncodeJoinCase(const JoinCase& join) {
         (static_cast<std::uint8_t>(join.selection) << kSelectionShift) |
         (join.quotedDestination ? kQuotedBit : 0)));
     for (std::size_t i = 0; i < join.pieces.size(); ++i) {
-        const PieceSpec& piece = join.pieces[i];
+        const PiecePlan& piece = join.pieces[i];
         out.u8(static_cast<std::uint8_t>(
             (piece.withHeader ? kHeaderBit : 0) | (piece.gapBefore ? kGapBit : 0) |
             (piece.folder ? kFolderBit : 0) | (piece.fillerQuarters << kFillerShift)));
@@ -99,18 +99,18 @@ std::vector<BuiltPiece> BuildPieces(const JoinCase& join) {
     std::vector<BuiltPiece> built;
     std::int64_t dataBytes = 0;
     std::int32_t number = 0;
-    for (const PieceSpec& spec : join.pieces) {
-        number += spec.gapBefore ? 1 : 0;
+    for (const PiecePlan& plan : join.pieces) {
+        number += plan.gapBefore ? 1 : 0;
         BuiltPiece piece;
         piece.number = number++;
-        piece.folder = spec.folder;
-        if (spec.withHeader && piece.number != 0) {
+        piece.folder = plan.folder;
+        if (plan.withHeader && piece.number != 0) {
             const auto prefix = EncodePieceNumber(piece.number);
             piece.bytes.assign(prefix.begin(), prefix.end());
             piece.headerBytes = prefix.size();
         }
-        piece.bytes.insert(piece.bytes.end(), spec.data.begin(), spec.data.end());
-        const Bytes filler = Filler(spec.fillerQuarters, piece.number);
+        piece.bytes.insert(piece.bytes.end(), plan.data.begin(), plan.data.end());
+        const Bytes filler = Filler(plan.fillerQuarters, piece.number);
         piece.bytes.insert(piece.bytes.end(), filler.begin(), filler.end());
         // A raw later piece holds its number in its first four bytes.
         const std::size_t numberBytes = piece.number != 0 && piece.headerBytes == 0 ? 4 : 0;
@@ -119,16 +119,16 @@ std::vector<BuiltPiece> BuildPieces(const JoinCase& join) {
         built.push_back(std::move(piece));
     }
     if (!built.empty() && built[0].number == 0 && join.pieces[0].withHeader) {
-        const SynthesizedHeader& spec = join.pieces[0].header;
+        const SynthesizedHeader& plan = join.pieces[0].header;
         PieceHeader header;
-        header.RecordedName = spec.name;
-        header.OriginalSize = spec.sizeFromData
+        header.RecordedName = plan.name;
+        header.OriginalSize = plan.sizeFromData
                                   ? static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                                        dataBytes + spec.sizeValue, INT32_MIN, INT32_MAX))
-                                  : spec.sizeValue;
-        header.Timestamp = spec.timestamp;
-        header.Attributes = spec.attributes;
-        header.ArchiveFlag = spec.archiveFlag;
+                                        dataBytes + plan.sizeValue, INT32_MIN, INT32_MAX))
+                                  : plan.sizeValue;
+        header.Timestamp = plan.timestamp;
+        header.Attributes = plan.attributes;
+        header.ArchiveFlag = plan.archiveFlag;
         const Bytes bytes = EncodeFirstHeader(header);
         built[0].bytes.insert(built[0].bytes.begin(), bytes.begin(), bytes.end());
         built[0].headerBytes = bytes.size();

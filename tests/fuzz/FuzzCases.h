@@ -27,7 +27,7 @@ struct SynthesizedHeader {
     std::string name = "C:\\DATA\\REPORT.DOC";
 };
 
-struct PieceSpec {
+struct PiecePlan {
     bool withHeader = false;          // piece 000: the synthesized header; a later one: its number
     bool gapBefore = false;           // skip a number before this piece
     bool folder = false;              // a folder where the piece file should be
@@ -43,7 +43,7 @@ struct JoinCase {
     bool unpackDeclined = false;
     Selection selection = Selection::First;
     bool quotedDestination = false;  // a destination folder with a quote in its name
-    std::vector<PieceSpec> pieces;
+    std::vector<PiecePlan> pieces;
 };
 
 inline constexpr std::size_t kMaxPieces = 12;

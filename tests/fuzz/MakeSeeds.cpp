@@ -47,15 +47,15 @@ Bytes Text(std::size_t size, std::uint32_t seed) {
 }
 
 // The set's pieces as they lie on disk, for a join case.
-std::vector<PieceSpec> RawPieces(const fs::path& folder, const std::string& stem) {
-    std::vector<PieceSpec> pieces;
+std::vector<PiecePlan> RawPieces(const fs::path& folder, const std::string& stem) {
+    std::vector<PiecePlan> pieces;
     for (int number = 0; number <= 999; ++number) {
         char name[64];
         std::snprintf(name, sizeof name, "%s.%03d", stem.c_str(), number);
         if (!fs::exists(folder / name)) {
             break;
         }
-        PieceSpec piece;
+        PiecePlan piece;
         piece.data = test::ReadBytes((folder / name).string());
         pieces.push_back(std::move(piece));
     }
