@@ -70,8 +70,9 @@ TForm1::TForm1(zolvane::platform::DriveQueries& drives, std::vector<std::string>
     // The lists start in the process's current folder, on its drive, as laid out: no
     // handler runs for that.
     const QString here = QDir::currentPath();
+    const QString hereDrive = listedDriveOf(here);
     for (DriveComboBox* list : {DriveComboBox1, DestDriveComboBox, AutoDriveComboBox}) {
-        list->setDrive(listedDriveOf(here));
+        list->setDrive(hereDrive);
     }
     SrcDirectoryListBox->setDirectory(here);
     FileListBox1->setDirectory(here);
@@ -315,20 +316,29 @@ void TForm1::connectHandlers() {
     connect(SaveSetting, &QPushButton::clicked, this, &TForm1::SaveSettingClick);
 }
 
-void TForm1::DivideButtonClick() {
-    JoinDestChecked = SetDestChk->isChecked();
-    JoinDestDir = DestDirectoryListBox->directory();
-    SetDestChk->setChecked(SplitDestChecked);
+// The steps both mode switches share: the mode left keeps its destination box and folder,
+// the mode entered gets its own back, and the captions and the file list's mask follow.
+void TForm1::enterMode(const ModeFace& face, bool& leftChecked, QString& leftFolder,
+                       bool enteredChecked, QString& enteredFolder, bool skipRemembered) {
+    leftChecked = SetDestChk->isChecked();
+    leftFolder = DestDirectoryListBox->directory();
+    SetDestChk->setChecked(enteredChecked);
     if (SetDestChk->isChecked()) {
-        showRememberedDestination(SplitDestDir, true);
+        showRememberedDestination(enteredFolder, skipRemembered);
     }
-    FileListBox1->setMask(QStringLiteral("*.*"));
-    Button1->setToolTip(QStringLiteral("分割します"));
-    SetDestChk->setText(QStringLiteral("分割先を指定"));
-    SetDestChk->setChecked(SplitDestChecked);
+    FileListBox1->setMask(QString::fromUtf8(face.mask));
+    Button1->setToolTip(QString::fromUtf8(face.executeTip));
+    SetDestChk->setText(QString::fromUtf8(face.destinationBox));
+    SetDestChk->setChecked(enteredChecked);
     DestDirectoryListBox->setEnabled(SetDestChk->isChecked());
-    PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("分割元の選択"));
-    PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("分割先の選択"));
+    PageControl1->setTabText(PageControl1->indexOf(SetSrc), QString::fromUtf8(face.sourcePage));
+    PageControl1->setTabText(PageControl1->indexOf(SetDest),
+                             QString::fromUtf8(face.destinationPage));
+}
+
+void TForm1::DivideButtonClick() {
+    enterMode({"*.*", "分割します", "分割先を指定", "分割元の選択", "分割先の選択"},
+              JoinDestChecked, JoinDestDir, SplitDestChecked, SplitDestDir, true);
 
     // The group's caption takes the window-text colour with its page enabled again.
     SetOption->setEnabled(true);
@@ -358,20 +368,9 @@ void TForm1::DivideButtonClick() {
 }
 
 void TForm1::JoinButtonClick() {
-    SplitDestChecked = SetDestChk->isChecked();
-    SplitDestDir = DestDirectoryListBox->directory();
-    SetDestChk->setChecked(JoinDestChecked);
-    if (SetDestChk->isChecked()) {
-        showRememberedDestination(JoinDestDir, false);
-    }
-    // Only first pieces; the mask edit keeps the user's text.
-    FileListBox1->setMask(QStringLiteral("*.000"));
-    Button1->setToolTip(QStringLiteral("結合します"));
-    SetDestChk->setText(QStringLiteral("結合先を指定"));
-    SetDestChk->setChecked(JoinDestChecked);
-    DestDirectoryListBox->setEnabled(SetDestChk->isChecked());
-    PageControl1->setTabText(PageControl1->indexOf(SetSrc), QStringLiteral("結合元の選択"));
-    PageControl1->setTabText(PageControl1->indexOf(SetDest), QStringLiteral("結合先の選択"));
+    // Only first pieces are listed; the mask edit keeps the user's text.
+    enterMode({"*.000", "結合します", "結合先を指定", "結合元の選択", "結合先の選択"},
+              SplitDestChecked, SplitDestDir, JoinDestChecked, JoinDestDir, false);
 
     // The choices stay as they are, only out of reach; the group's caption turns grey with
     // its page.

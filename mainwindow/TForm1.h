@@ -179,6 +179,15 @@ private:
     void watchMouse();
 
     // The mode switch's shared steps.
+    struct ModeFace {
+        const char* mask;
+        const char* executeTip;
+        const char* destinationBox;
+        const char* sourcePage;
+        const char* destinationPage;
+    };
+    void enterMode(const ModeFace& face, bool& leftChecked, QString& leftFolder,
+                   bool enteredChecked, QString& enteredFolder, bool skipRemembered);
     void showRememberedDestination(QString& remembered, bool skipRemembered);
     void checkDrive(zolvane::gui::DriveComboBox* list, zolvane::gui::DirectoryListBox* folders);
     QString listedDriveOf(const QString& path) const;
