@@ -34,10 +34,6 @@ bool IsNoMatchWarning(const std::string& line) {
 
 }  // namespace
 
-std::string UnpackCheckCommand(const std::string& archivePath, const std::string& folder) {
-    return "e -a1x1m0c1 \"" + archivePath + "\" \"" + folder + "\"*.*";
-}
-
 std::optional<ReplaceCheck> ParseReplaceCheck(const std::string& report) {
     const std::vector<std::string> lines = LinesOf(report);
     constexpr std::string_view kStart = "would replace ";

@@ -15,9 +15,6 @@ struct ReplaceCheck {
     std::vector<std::string> names;
 };
 
-// The check command for the unpack command the join engine runs, built the same way.
-std::string UnpackCheckCommand(const std::string& archivePath, const std::string& folder);
-
 // Empty when the report does not begin "would replace N file(s)".
 std::optional<ReplaceCheck> ParseReplaceCheck(const std::string& report);
 

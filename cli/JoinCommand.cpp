@@ -34,7 +34,7 @@ public:
     // the user as a plain join puts its one output.
     bool confirmUnpack(const std::string& archivePath, const std::string& folder) override {
         std::string report;
-        const int result = archiver_.runWithReport(UnpackCheckCommand(archivePath, folder), report,
+        const int result = archiver_.runWithReport(UnpackCommand(archivePath, folder, true), report,
                                                    ArchiverLibrary::kLongOutputSize);
         const auto check = ParseReplaceCheck(report);
         if (result != 0 || !check) {

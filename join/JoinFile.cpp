@@ -266,7 +266,7 @@ private:
         if (!ops_.archiverReady()) {
             return stop(msg::kNoArchiver, outputPath_);
         }
-        const std::string command = "e -a1x1m0 \"" + outputPath_ + "\" \"" + destination_ + "\"*.*";
+        const std::string command = UnpackCommand(outputPath_, destination_);
         if (ops_.archiverBusy()) {
             return stop(msg::kArchiverBusy, outputPath_);
         }
@@ -336,6 +336,13 @@ private:
 int JoinFile(const std::string& selectedPath, const std::string& destinationFolder,
              JoinOperations& ops, platform::DriveQueries& drives) {
     return Joiner(selectedPath, destinationFolder, ops, drives).run();
+}
+
+// The archive and the folder stand in quotes; the mask follows the folder's closing quote.
+std::string UnpackCommand(const std::string& archivePath, const std::string& folder,
+                          bool checkOnly) {
+    return std::string(checkOnly ? "e -a1x1m0c1 \"" : "e -a1x1m0 \"") + archivePath + "\" \"" +
+           folder + "\"*.*";
 }
 
 }  // namespace zolvane

@@ -15,4 +15,9 @@ namespace zolvane {
 int JoinFile(const std::string& selectedPath, const std::string& destinationFolder,
              JoinOperations& ops, platform::DriveQueries& drives = platform::SystemDrives());
 
+// The archiver command that unpacks an archive into a folder (which ends with the path
+// separator); with `checkOnly` it asks only which files the unpack would replace.
+std::string UnpackCommand(const std::string& archivePath, const std::string& folder,
+                          bool checkOnly = false);
+
 }  // namespace zolvane

@@ -2,12 +2,13 @@
 
 #include "cli/ArchiverReport.h"
 #include "cli/Terminal.h"
+#include "join/JoinFile.h"
 
 namespace zolvane::cli {
 namespace {
 
 TEST(ArchiverReport, TheCheckCommandIsTheUnpackCommandWithC1) {
-    EXPECT_EQ(UnpackCheckCommand("/d/MAIL.LZH", "/d/"), "e -a1x1m0c1 \"/d/MAIL.LZH\" \"/d/\"*.*");
+    EXPECT_EQ(UnpackCommand("/d/MAIL.LZH", "/d/", true), "e -a1x1m0c1 \"/d/MAIL.LZH\" \"/d/\"*.*");
 }
 
 TEST(ArchiverReport, ReplaceChecks) {
