@@ -16,12 +16,67 @@
 #include "pieces/PieceHeader.h"
 #include "pieces/RecordedName.h"
 #include "platform/FileAttributes.h"
+#include "platform/Processes.h"
 #include "platform/Streams.h"
 
 namespace zolvane {
 namespace {
 
 namespace msg = join_messages;
+
+constexpr const char* kTemporaryPrefix = ".zvjoin-";
+
+// The output's temporary name carries the process's number, so a later join can tell the
+// leftovers of a run that was killed from a join still running. It starts with a dot and
+// is never a piece.
+std::string TemporaryName(int attempt) {
+    return kTemporaryPrefix + std::to_string(platform::CurrentProcessId()) + "-" +
+           std::to_string(attempt) + ".tmp";
+}
+
+// The process number in a temporary name of ours ("PID-N" after the prefix, with the given
+// ending); 0 for an older name without one, -1 for a name that is not ours.
+long OwnerOf(const std::string& name, const std::string& prefix, const std::string& ending) {
+    if (name.size() <= prefix.size() + ending.size() || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - ending.size(), ending.size(), ending) != 0) {
+        return -1;
+    }
+    const std::string middle =
+        name.substr(prefix.size(), name.size() - prefix.size() - ending.size());
+    const auto dash = middle.find('-');
+    const std::string owner = dash == std::string::npos ? std::string() : middle.substr(0, dash);
+    const std::string attempt = dash == std::string::npos ? middle : middle.substr(dash + 1);
+    auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() < 10 &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(attempt) || (dash != std::string::npos && !digits(owner))) {
+        return -1;
+    }
+    return owner.empty() ? 0 : std::stol(owner);
+}
+
+// Removes what joins and unpacks killed before they could clean up left in the folder:
+// the output's temporary files and the archiver's.
+void RemoveStaleTemporaries(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder.empty() ? "." : folder, error)) {
+        const std::string name = entry.path().filename().string();
+        long owner = OwnerOf(name, kTemporaryPrefix, ".tmp");
+        if (owner < 0) {
+            owner = OwnerOf(name, ".zvtmp-", "");
+            if (owner == 0) {
+                continue;  // the archiver's names always carry a process number
+            }
+        }
+        std::error_code ignored;
+        if (owner >= 0 && !platform::ProcessRuns(owner) &&
+            entry.symlink_status(ignored).type() == fs::file_type::regular) {
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}
 
 class Joiner {
 public:
@@ -34,7 +89,11 @@ public:
           buffer_(BlockSize) {}
 
     int run() {
-        drive_ = drives_.driveOf(selected_);
+        // Pieces on removable media are looked for in the same folder of whichever disk is
+        // in the drive, wherever it is mounted.
+        place_ = drives_.placeOf(selected_);
+        drive_ = place_.drive;
+        RemoveStaleTemporaries(destination_);
         for (;; ++pieceNumber_) {
             if (auto end = openPiece()) {
                 return *end;
@@ -62,21 +121,46 @@ private:
         if (pieceNumber_ > kLastPieceNumber) {
             return stop(msg::kPastLastPiece, piecePath_);
         }
-        piecePath_ = PiecePathOf(selected_, pieceNumber_);
-        if (!drives_.isReady(drive_)) {
+        std::string problem;
+        if (!driveReady(problem)) {
             const MessageBoxSpec& prompt =
                 pieceNumber_ == 0 ? msg::kInsertDisk : msg::kInsertNextDisk;
-            if (tell(prompt, drive_) == MessageReply::Cancel) {
+            if (tell(prompt, problem) == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
-        while ((piece_ = std::fopen(piecePath_.c_str(), "rb")) == nullptr) {
-            if (tell(msg::kPieceNotFound, DetailOf(piecePath_, errno)) == MessageReply::Cancel) {
+        for (;;) {
+            std::string detail;
+            if (const auto here = drives_.pathOn(place_, &detail)) {
+                piecePath_ = PiecePathOf(*here, pieceNumber_);
+                if ((piece_ = std::fopen(piecePath_.c_str(), "rb")) != nullptr) {
+                    break;
+                }
+                detail = DetailOf(piecePath_, errno);
+            }
+            // The next disk goes in now: the one in the drive must be free to come out.
+            if (place_.removable) {
+                const std::string refused = drives_.release(drive_);
+                if (!refused.empty()) {
+                    detail += "\n" + refused;
+                }
+            }
+            if (tell(msg::kPieceNotFound, detail) == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
         ops_.showPiece(piecePath_);
         return std::nullopt;
+    }
+
+    bool driveReady(std::string& problem) {
+        if (!place_.removable) {
+            problem = drive_;
+            return drives_.isReady(drive_);
+        }
+        const platform::Medium now = drives_.medium(drive_);
+        problem = now.problem;
+        return !now.root.empty();
     }
 
     Outcome startOutput() {
@@ -86,6 +170,9 @@ private:
         const auto name = OutputNameOf(header_.RecordedName);
         if (!name) {
             return stop(msg::kBadName, piecePath_);
+        }
+        if (auto end = findDestination()) {
+            return end;
         }
         outputPath_ = destination_ + *name;
         if (header_.ArchiveFlag == 1) {
@@ -131,6 +218,25 @@ private:
         return std::nullopt;
     }
 
+    // A destination on removable media whose disk has gone is a bare folder of the
+    // system disk: nothing is written there.
+    Outcome findDestination() {
+        const platform::DrivePlace place = drives_.placeOf(destination_);
+        if (!place.removable) {
+            return std::nullopt;
+        }
+        std::string problem;
+        const auto here = drives_.pathOn(place, &problem);
+        if (!here) {
+            return stop(msg::kCannotCreateOutput, problem);
+        }
+        destination_ = *here;
+        if (destination_.empty() || destination_.back() != '/') {
+            destination_ += '/';
+        }
+        return std::nullopt;
+    }
+
     Outcome readHeader() {
         switch (ReadFirstHeader(piece_, header_)) {
         case HeaderStatus::Ok:
@@ -155,7 +261,7 @@ private:
     // it replaces survives until then. The name starts with a dot, so it is never a piece.
     bool createTemporary() {
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            temporaryPath_ = destination_ + ".zvjoin-" + std::to_string(attempt) + ".tmp";
+            temporaryPath_ = destination_ + TemporaryName(attempt);
             if ((output_ = std::fopen(temporaryPath_.c_str(), "wbx")) != nullptr) {
                 return true;
             }
@@ -238,14 +344,19 @@ private:
         }
         helper_.AttachStream(output_);
         helper_.WriteTimestamp(header_.Timestamp);
+        if (header_.Attributes != -1) {
+            platform::ApplyAttributeWord(temporaryPath_, header_.Attributes);
+        }
         ops_.showProgress(100);
         ops_.processEvents();
         closePiece();
+        // The file replaces the old one only once it is on the disk, time and attributes
+        // included: a disk that fails on write keeps the old copy and says why.
+        if (const int error = platform::SyncStream(output_)) {
+            return stop(msg::kWriteFailed, DetailOf(outputPath_, error));
+        }
         if (!platform::CloseStream(output_)) {
             return stop(msg::kWriteFailed, DetailOf(outputPath_, errno));
-        }
-        if (header_.Attributes != -1) {
-            platform::ApplyAttributeWord(temporaryPath_, header_.Attributes);
         }
         // Replaces an existing file in one step, a read-only one the user agreed to
         // overwrite included.
@@ -253,6 +364,9 @@ private:
             return stop(msg::kCannotCreateOutput, DetailOf(outputPath_, errno));
         }
         temporaryPath_.clear();
+        if (const int error = platform::SyncFolder(destination_)) {
+            return stop(msg::kWriteFailed, DetailOf(destination_, error));
+        }
         if (header_.ArchiveFlag == 1) {
             return extractArchive();
         }
@@ -312,10 +426,11 @@ private:
     }
 
     const std::string selected_;
-    const std::string destination_;
+    std::string destination_;
     JoinOperations& ops_;
     platform::DriveQueries& drives_;
 
+    platform::DrivePlace place_;  // where the pieces are, on whichever disk is in the drive
     std::string drive_;
     std::int32_t pieceNumber_ = 0;
     std::string piecePath_;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace zolvane::platform {
 
@@ -22,6 +23,22 @@ inline bool CloseStream(std::FILE*& stream) {
     stream = nullptr;
     return closed;
 }
+
+// Opens a file for writing as fopen's "wb" does, except that a symbolic link in its place
+// is replaced by the file rather than written through. Null with errno set on failure.
+std::FILE* OpenForWriting(const std::string& path);
+
+// Hands the stream's buffered bytes to the system and has the system put the file's data
+// on its disk. 0, or the system's error number: a disk that fails on write may say so
+// only here.
+int SyncStream(std::FILE* stream);
+// The same without handing over buffered bytes first (after a flush that failed for lack of
+// room, say).
+int SyncWritten(std::FILE* stream);
+
+// Puts a folder's entries (a file just made or renamed in it) on its disk. 0, or the
+// system's error number.
+int SyncFolder(const std::string& folder);
 
 struct BlockCopy {
     std::size_t read = 0;     // bytes taken from the input; fewer than asked at its end

@@ -96,9 +96,10 @@ private:
     Outcome start() {
         choice_ = ops_.sizeChoice();
         automatic_ = choice_ == SizeChoice::Automatic;
-        if (automatic_) {
-            drive_ = drives_.driveOf(destination_);
-        }
+        // A destination on removable media names a place on whichever disk is in the drive:
+        // after a swap the next piece goes to the new disk, wherever it is mounted.
+        place_ = drives_.placeOf(destination_);
+        drive_ = place_.drive;
         std::error_code ignored;
         if (std::filesystem::is_directory(source_, ignored)) {
             return stop(msg::kCannotOpenSource, DetailOf(source_, EISDIR));
@@ -179,13 +180,15 @@ private:
         if (PadNumber(pieceNumber_, number, 3) != 0) {
             return stop(msg::kTooManyPieces);
         }
-        if (ReplaceExtension(destination_, number, piecePath_) != 0) {
-            return stop(msg::kNoPieceName, destination_);
-        }
         if (automatic_) {
             if (auto end = measureDisk()) {
                 return end;
             }
+        } else if (auto end = findMedium()) {
+            return end;
+        }
+        if (ReplaceExtension(destinationNow_, number, piecePath_) != 0) {
+            return stop(msg::kNoPieceName, destinationNow_);
         }
         if (platform::SameFile(sourceStream_, piecePath_)) {
             return stop(msg::kPieceIsSource, piecePath_);
@@ -212,26 +215,52 @@ private:
     Outcome measureDisk() {
         if (diskRanFull_) {
             diskRanFull_ = false;
-            if (tell(msg::kInsertNextDisk, drive_) == MessageReply::Cancel) {
+            if (askForNextDisk() == MessageReply::Cancel) {
                 return leave(-1);
             }
         }
         for (;;) {
-            const auto free = drives_.freeBytes(drive_);
+            std::string problem;
+            const auto here = drives_.pathOn(place_, &problem);
+            const auto free = here ? drives_.freeBytes(drive_) : std::nullopt;
             if (!free) {
-                if (tell(msg::kInsertDisk, drive_) == MessageReply::Cancel) {
+                if (tell(msg::kInsertDisk, problem.empty() ? drive_ : problem) ==
+                    MessageReply::Cancel) {
                     return leave(-1);
                 }
                 continue;
             }
             if (*free <= headerBytes()) {
-                if (tell(msg::kInsertNextDisk, drive_) == MessageReply::Cancel) {
+                if (askForNextDisk() == MessageReply::Cancel) {
                     return leave(-1);
                 }
                 continue;
             }
             pieceSize_ = *free;
+            destinationNow_ = *here;
             return std::nullopt;
+        }
+    }
+
+    // Every piece is on its disk by now; a disk the system's disk service mounted is
+    // unmounted, so the user can take it out safely.
+    MessageReply askForNextDisk() {
+        const std::string refused = place_.removable ? drives_.release(drive_) : std::string();
+        return tell(msg::kInsertNextDisk, refused.empty() ? drives_.describe(drive_) : refused);
+    }
+
+    // A fixed size never asks for a disk, but a removable drive may have lost its disk
+    // meanwhile: the pieces must not land in the bare folder left behind.
+    Outcome findMedium() {
+        for (;;) {
+            std::string problem;
+            if (const auto here = drives_.pathOn(place_, &problem)) {
+                destinationNow_ = *here;
+                return std::nullopt;
+            }
+            if (tell(msg::kCannotCreatePiece, problem) == MessageReply::Cancel) {
+                return leave(-1);
+            }
         }
     }
 
@@ -255,7 +284,7 @@ private:
     Outcome openPiece() {
         const MessageBoxSpec& prompt =
             automatic_ ? msg::kCannotCreatePieceOnDisk : msg::kCannotCreatePiece;
-        while ((piece_ = std::fopen(piecePath_.c_str(), "wb")) == nullptr) {
+        while ((piece_ = platform::OpenForWriting(piecePath_)) == nullptr) {
             if (tell(prompt, DetailOf(piecePath_, errno)) == MessageReply::Cancel) {
                 return leave(-1);
             }
@@ -300,17 +329,18 @@ private:
     }
 
     Outcome endPiece() {
-        if (!closePiece()) {
-            return writeFailed(closeError_);
+        if (const int error = closePiece()) {
+            return writeFailed(error);
         }
         ++pieceNumber_;
         return std::nullopt;
     }
 
     Outcome finish() {
-        // Buffered data reaches the disk only at close: a full disk may show itself there.
-        if (!closePiece()) {
-            return writeFailed(closeError_);
+        // Buffered data reaches the disk only at close or sync: a full or failing disk may
+        // show itself there.
+        if (const int error = closePiece()) {
+            return writeFailed(error);
         }
         ops_.showProgress(100);
         ops_.processEvents();
@@ -327,6 +357,10 @@ private:
         if (automatic_ && OutOfSpace(error)) {
             return cutAtDiskEnd();
         }
+        // A piece that did not reach its disk whole would pass for a good one.
+        copier_.reset();
+        platform::CloseStream(piece_);
+        std::remove(piecePath_.c_str());
         return stop(msg::kWriteError, DetailOf(piecePath_, error));
     }
 
@@ -335,7 +369,14 @@ private:
     // removed, and written again on the next disk under the same number.
     Outcome cutAtDiskEnd() {
         copier_.reset();
-        platform::CloseStream(piece_);
+        if (piece_ != nullptr) {
+            std::fflush(piece_);  // fails for lack of room: what reached the disk counts
+            const int failure = place_.removable ? platform::SyncWritten(piece_) : 0;
+            if (failure != 0 && !OutOfSpace(failure)) {
+                return writeFailed(failure);
+            }
+            platform::CloseStream(piece_);
+        }
         std::error_code error;
         const auto onDisk = std::filesystem::file_size(piecePath_, error);
         const std::int64_t kept = error ? 0 : static_cast<std::int64_t>(onDisk) - headerBytes();
@@ -354,24 +395,29 @@ private:
         return std::nullopt;
     }
 
-    bool closePiece() {
+    // 0, or the system's error number. On removable media the piece and its folder entry
+    // are synced: a disk taken out at the next prompt holds the whole piece, and a disk
+    // that fails on write says so before the split does. Fixed disks keep their speed.
+    int closePiece() {
         copier_.reset();
         if (piece_ == nullptr) {
-            return true;
+            return 0;
         }
         // A write that failed earlier (even of buffered header bytes) leaves the error
         // mark on the stream; a failing close may be the first sign of a full disk.
         const bool failedBefore = std::ferror(piece_) != 0;
+        int error = place_.removable ? platform::SyncStream(piece_) : 0;
         errno = 0;
         const bool closed = platform::CloseStream(piece_);
-        closeError_ = errno;
-        if (!closed || failedBefore) {
-            if (closeError_ == 0) {
-                closeError_ = EIO;
-            }
-            return false;
+        if (error == 0 && (!closed || failedBefore)) {
+            error = errno != 0 ? errno : EIO;
         }
-        return true;
+        if (error == 0 && place_.removable) {
+            std::string folder, name;
+            SplitPath(piecePath_, folder, name);
+            error = platform::SyncFolder(folder);
+        }
+        return error;
     }
 
     void closeFiles() {
@@ -405,7 +451,9 @@ private:
     PieceHeader header_;
     SizeChoice choice_ = SizeChoice::Floppy1440K;
     bool automatic_ = false;
+    platform::DrivePlace place_;  // where the pieces go, on whichever disk is in the drive
     std::string drive_;
+    std::string destinationNow_;  // the destination on the disk in the drive now
     bool diskRanFull_ = false;  // the last piece ended where the disk did
     std::int32_t pieceNumber_ = 0;
     std::int32_t pieceSize_ = 0;
@@ -414,7 +462,6 @@ private:
     std::int64_t totalCopied_ = 0;  // data bytes in complete blocks, for the progress figure
     std::int64_t consumed_ = 0;     // every byte read from the source
     std::int64_t pieceStart_ = 0;   // where in the source this piece's data begins
-    int closeError_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::optional<platform::BlockCopier> copier_;  // owns both positions while a piece fills
 };

@@ -1,18 +1,27 @@
-// Drives as mount points: the mounted volumes, and the fstab entries of removable
-// media that are not mounted at the moment (an empty floppy drive is still a drive).
+// Drives on Linux. A disk that takes removable media is a drive by its device, and its
+// medium is wherever it is mounted now (desktops mount every disk at a folder of its own
+// label). Other drives are the mounted volumes, by mount point; so are folders meant for a
+// medium (fstab entries, folders under /media) while nothing is mounted there, which keeps
+// them from passing for the system disk they lie on.
 #include <mntent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <limits>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/Drives.h"
+#include "platform/posix/BlockDevices.h"
 #include "platform/posix/ExtFileRoom.h"
+#include "platform/posix/UDisks2.h"
 
 namespace zolvane::platform {
 namespace {
@@ -22,20 +31,9 @@ namespace fs = std::filesystem;
 // The magic number statfs reports for ext2, ext3 and ext4 alike.
 constexpr decltype(statfs::f_type) kExtMagic = 0xEF53;
 
-std::vector<std::string> ReadMountPoints(const char* table) {
-    std::vector<std::string> points;
-    std::FILE* file = setmntent(table, "r");
-    if (file == nullptr) {
-        return points;
-    }
-    while (const mntent* entry = getmntent(file)) {
-        if (entry->mnt_dir != nullptr && entry->mnt_dir[0] == '/') {
-            points.push_back(fs::path(entry->mnt_dir).lexically_normal().string());
-        }
-    }
-    endmntent(file);
-    return points;
-}
+// How long a readiness test waits for the disk service to see the file system of a medium
+// just put in (it reads a new disk about half a second after the swap).
+constexpr auto kMediumSettleTime = std::chrono::seconds(3);
 
 struct MountEntry {
     std::string device;
@@ -59,7 +57,16 @@ std::vector<MountEntry> ReadMountTable(const char* table) {
         }
     }
     endmntent(file);
+    for (MountEntry& entry : entries) {
+        while (entry.root.size() > 1 && entry.root.back() == '/') {
+            entry.root.pop_back();
+        }
+    }
     return entries;
+}
+
+std::vector<MountEntry> Mounts() {
+    return ReadMountTable("/proc/self/mounts");
 }
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -79,33 +86,8 @@ bool HasOption(const std::string& options, const std::string& option) {
     return false;
 }
 
-// The kernel's word on a block device: /sys/block/NAME/removable, for a partition that of
-// the disk that holds it.
-bool RemovableDevice(const std::string& device) {
-    if (StartsWith(device, "/dev/fd") || StartsWith(device, "/dev/sr") ||
-        StartsWith(device, "/dev/cdrom")) {
-        return true;
-    }
-    if (!StartsWith(device, "/dev/")) {
-        return false;
-    }
-    std::error_code error;
-    const fs::path resolved = fs::canonical(device, error);
-    if (error) {
-        return false;
-    }
-    const fs::path block = fs::canonical("/sys/class/block" / resolved.filename(), error);
-    if (error) {
-        return false;
-    }
-    for (const fs::path& candidate : {block, block.parent_path()}) {
-        std::ifstream flag(candidate / "removable");
-        char value = '0';
-        if (flag >> value) {
-            return value == '1';
-        }
-    }
-    return false;
+bool UnderMediaFolder(const std::string& path) {
+    return StartsWith(path, "/media/") || StartsWith(path, "/run/media/");
 }
 
 // Volumes that hold the user's files: block devices and network shares, not the kernel's
@@ -136,11 +118,6 @@ bool HoldsFiles(const MountEntry& entry) {
     return fs::is_directory(entry.root, error);
 }
 
-bool RemovableEntry(const MountEntry& entry) {
-    return StartsWith(entry.root, "/media/") || StartsWith(entry.root, "/run/media/") ||
-           RemovableDevice(entry.device);
-}
-
 std::string Normalised(const std::string& path) {
     std::error_code error;
     fs::path absolute = fs::absolute(path.empty() ? fs::path(".") : fs::path(path), error);
@@ -158,13 +135,63 @@ bool Contains(const std::string& root, const std::string& path) {
     if (root == "/") {
         return !path.empty() && path.front() == '/';
     }
-    std::string trimmed = root;
-    while (trimmed.size() > 1 && trimmed.back() == '/') {
-        trimmed.pop_back();
+    return path == root || (path.size() > root.size() && StartsWith(path, root) &&
+                            path[root.size()] == '/');
+}
+
+// The part of `path` below `root`, which contains it.
+std::string Below(const std::string& root, const std::string& path) {
+    if (path.size() <= root.size()) {
+        return {};
     }
-    return path == trimmed ||
-           (path.size() > trimmed.size() && path.compare(0, trimmed.size(), trimmed) == 0 &&
-            path[trimmed.size()] == '/');
+    return path.substr(root == "/" ? 1 : root.size() + 1);
+}
+
+// The folder a desktop would mount a medium at for this path: /media/USER/LABEL,
+// /media/LABEL or /run/media/USER/LABEL. Empty when the path lies elsewhere.
+std::string MediaFolderOf(const std::string& path) {
+    std::vector<std::string> parts;
+    for (const fs::path& part : fs::path(path).relative_path()) {
+        parts.push_back(part.string());
+    }
+    auto join = [&](std::size_t count) {
+        std::string folder;
+        for (std::size_t i = 0; i < count; ++i) {
+            folder += "/" + parts[i];
+        }
+        return folder;
+    };
+    if (parts.size() >= 4 && parts[0] == "run" && parts[1] == "media") {
+        return join(4);
+    }
+    if (parts.size() < 2 || parts[0] != "media") {
+        return {};
+    }
+    // /media/USER/LABEL where the first name is a user's, else /media/LABEL.
+    if (parts.size() >= 3 && getpwnam(parts[1].c_str()) != nullptr) {
+        return join(3);
+    }
+    return join(2);
+}
+
+// An fstab device as a path: LABEL=, UUID= and the like through udev's links.
+std::string FstabDevicePath(const std::string& device) {
+    static const std::pair<const char*, const char*> kTags[] = {
+        {"LABEL=", "/dev/disk/by-label/"},
+        {"UUID=", "/dev/disk/by-uuid/"},
+        {"PARTUUID=", "/dev/disk/by-partuuid/"},
+        {"PARTLABEL=", "/dev/disk/by-partlabel/"}};
+    for (const auto& [tag, folder] : kTags) {
+        if (StartsWith(device, tag)) {
+            return folder + device.substr(std::string(tag).size());
+        }
+    }
+    return device;
+}
+
+bool Usable(const std::string& root) {
+    struct statvfs info {};
+    return statvfs(root.c_str(), &info) == 0;
 }
 
 // When the mount table cannot be read, a root is mounted when it lies on another
@@ -179,61 +206,166 @@ bool LooksMounted(const std::string& root) {
            stat(fs::path(root).parent_path().c_str(), &parent) == 0 && self.st_dev != parent.st_dev;
 }
 
+bool MountedAt(const std::vector<MountEntry>& mounts, const std::string& root) {
+    if (mounts.empty()) {
+        return LooksMounted(root);
+    }
+    return std::any_of(mounts.begin(), mounts.end(),
+                       [&](const MountEntry& entry) { return entry.root == root; });
+}
+
+// The disk of a drive named by its device; empty for a drive named by a mount point.
+std::string DiskOfDrive(const std::string& drive) {
+    return StartsWith(drive, "/dev/") ? block::DiskOf(drive) : std::string();
+}
+
+// A device path below /dev names a place on the medium of the disk it begins with.
+std::string DeviceDrivePrefix(const std::string& path) {
+    for (fs::path candidate = path; candidate.has_relative_path();
+         candidate = candidate.parent_path()) {
+        if (!block::DiskOf(candidate.string()).empty()) {
+            return candidate.string();
+        }
+        if (candidate.parent_path() == candidate) {
+            break;
+        }
+    }
+    return {};
+}
+
 class PosixDrives final : public DriveQueries {
 public:
     std::vector<std::string> listDrives() override {
-        std::vector<std::string> removable, fixed;
-        auto add = [&](const std::string& root, bool isRemovable) {
-            if (std::find(removable.begin(), removable.end(), root) == removable.end() &&
-                std::find(fixed.begin(), fixed.end(), root) == fixed.end()) {
-                (isRemovable ? removable : fixed).push_back(root);
-            }
-        };
-        for (const MountEntry& entry : ReadMountTable("/proc/self/mounts")) {
-            if (HoldsFiles(entry)) {
-                add(entry.root, RemovableEntry(entry));
+        const std::vector<MountEntry> mounts = Mounts();
+        std::vector<std::string> devices, media, fixed;
+        std::set<std::string> removableDisks;
+        for (const std::string& disk : block::Disks()) {
+            if (block::TakesRemovableMedia(disk) && !holdsSystem(disk, mounts)) {
+                removableDisks.insert(disk);
+                devices.push_back(block::DriveNameOf(disk));
             }
         }
-        // A removable drive without a medium is still a drive; the system names it in
-        // fstab, to be mounted when a medium is put in.
-        for (const MountEntry& entry : ReadMountTable("/etc/fstab")) {
-            if (entry.type != "swap" && entry.root != "/" &&
-                (HasOption(entry.options, "noauto") || RemovableEntry(entry))) {
-                add(entry.root, true);
-            }
-        }
-        std::sort(removable.begin(), removable.end());
-        std::sort(fixed.begin(), fixed.end());  // "/" sorts first
-        removable.insert(removable.end(), fixed.begin(), fixed.end());
-        return removable;
-    }
-
-    std::string driveOf(const std::string& path) override {
-        const std::string target = Normalised(path);
-        std::string best = "/";
-        for (const char* table : {"/proc/self/mounts", "/etc/fstab"}) {
-            for (const std::string& point : ReadMountPoints(table)) {
-                if (point.size() > best.size() && Contains(point, target)) {
-                    best = point;
+        auto add = [&](std::vector<std::string>& group, const std::string& name) {
+            for (const auto* listed : {&devices, &media, &fixed}) {
+                if (std::find(listed->begin(), listed->end(), name) != listed->end()) {
+                    return;
                 }
             }
+            group.push_back(name);
+        };
+        for (const MountEntry& entry : mounts) {
+            if (!HoldsFiles(entry) || removableDisks.count(block::DiskOf(entry.device)) != 0) {
+                continue;
+            }
+            add(UnderMediaFolder(entry.root) ? media : fixed, entry.root);
         }
-        return best;
+        // A folder meant for a medium is still a drive while nothing is mounted there, unless
+        // its device is listed already.
+        for (const MountEntry& entry : ReadMountTable("/etc/fstab")) {
+            if (entry.type == "swap" || entry.root == "/" ||
+                !(HasOption(entry.options, "noauto") || UnderMediaFolder(entry.root)) ||
+                removableDisks.count(block::DiskOf(FstabDevicePath(entry.device))) != 0) {
+                continue;
+            }
+            add(media, entry.root);
+        }
+        std::sort(devices.begin(), devices.end());
+        std::sort(media.begin(), media.end());
+        std::sort(fixed.begin(), fixed.end());  // "/" sorts first
+        devices.insert(devices.end(), media.begin(), media.end());
+        devices.insert(devices.end(), fixed.begin(), fixed.end());
+        return devices;
     }
 
-    bool isReady(const std::string& drive) override {
-        if (!isMounted(drive)) {
-            return false;
+    std::string describe(const std::string& drive) override {
+        const std::string disk = DiskOfDrive(drive);
+        if (disk.empty()) {
+            return drive;
         }
-        struct statvfs info {};
-        return statvfs(drive.c_str(), &info) == 0;
+        for (const MountEntry& entry : Mounts()) {
+            if (block::DiskOf(entry.device) == disk) {
+                return entry.root;
+            }
+        }
+        const std::string model = block::ModelOf(disk);
+        return "/dev/" + disk + (model.empty() ? "" : " (" + model + ")");
     }
+
+    std::string driveOf(const std::string& path) override { return placeOf(path).drive; }
+
+    DrivePlace placeOf(const std::string& path) override {
+        const std::string target = Normalised(path);
+        if (StartsWith(target, "/dev/")) {
+            const std::string device = DeviceDrivePrefix(target);
+            if (!device.empty()) {
+                return {block::DriveNameOf(block::DiskOf(device)), Below(device, target), true};
+            }
+        }
+        const std::vector<MountEntry> mounts = Mounts();
+        const MountEntry* holder = nullptr;
+        for (const MountEntry& entry : mounts) {
+            if (Contains(entry.root, target) &&
+                (holder == nullptr || entry.root.size() >= holder->root.size())) {
+                holder = &entry;
+            }
+        }
+        const std::string holderRoot = holder != nullptr ? holder->root : "/";
+        // A folder meant for a medium with nothing mounted on it is that medium's drive, not
+        // ready, never the disk the bare folder lies on.
+        for (const MountEntry& entry : ReadMountTable("/etc/fstab")) {
+            if (entry.root != "/" && entry.type != "swap" && Contains(entry.root, target) &&
+                entry.root.size() > holderRoot.size()) {
+                const std::string disk = block::DiskOf(FstabDevicePath(entry.device));
+                if (!disk.empty() && block::TakesRemovableMedia(disk)) {
+                    return {block::DriveNameOf(disk), Below(entry.root, target), true};
+                }
+                return {entry.root, Below(entry.root, target), true};
+            }
+        }
+        const std::string mediaFolder = MediaFolderOf(target);
+        if (!mediaFolder.empty() && mediaFolder.size() > holderRoot.size()) {
+            return {mediaFolder, Below(mediaFolder, target), true};
+        }
+        if (holder != nullptr) {
+            const std::string disk = block::DiskOf(holder->device);
+            if (!disk.empty() && block::TakesRemovableMedia(disk) && !holdsSystem(disk, mounts)) {
+                return {block::DriveNameOf(disk), Below(holderRoot, target), true};
+            }
+            if (UnderMediaFolder(holderRoot)) {
+                return {holderRoot, Below(holderRoot, target), true};
+            }
+        }
+        return {holderRoot, path, false};
+    }
+
+    Medium medium(const std::string& drive) override {
+        const std::string disk = DiskOfDrive(drive);
+        if (disk.empty()) {
+            const std::string root = Normalised(drive);
+            if (MountedAt(Mounts(), root) && Usable(root)) {
+                return {root, {}};
+            }
+            return {{}, root + ": ディスクがマウントされていません"};
+        }
+        if (!block::HasMedium(disk)) {
+            return {{}, "/dev/" + disk + ": ディスクが入っていません"};
+        }
+        for (const MountEntry& entry : Mounts()) {
+            if (block::DiskOf(entry.device) == disk && Usable(entry.root)) {
+                return {entry.root, {}};
+            }
+        }
+        return mount(disk);
+    }
+
+    bool isReady(const std::string& drive) override { return !medium(drive).root.empty(); }
 
     // What a user may take, not what root may: the blocks an ext file system reserves
     // stay out. FAT and tmpfs give a file exactly their free space.
     std::optional<std::int32_t> freeBytes(const std::string& drive) override {
+        const Medium now = medium(drive);
         struct statvfs info {};
-        if (!isMounted(drive) || statvfs(drive.c_str(), &info) != 0) {
+        if (now.root.empty() || statvfs(now.root.c_str(), &info) != 0) {
             return std::nullopt;
         }
         const std::uint64_t blockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
@@ -242,7 +374,7 @@ public:
             blocks = 0;  // no file can be made without an inode
         }
         struct statfs kind {};
-        if (statfs(drive.c_str(), &kind) == 0 && kind.f_type == kExtMagic) {
+        if (statfs(now.root.c_str(), &kind) == 0 && kind.f_type == kExtMagic) {
             blocks = ExtLargestFileBlocks(blocks, blockSize);
         }
         constexpr std::uint64_t kCap = std::numeric_limits<std::int32_t>::max();
@@ -252,19 +384,58 @@ public:
         return static_cast<std::int32_t>(blocks * blockSize);
     }
 
-private:
-    static bool isMounted(const std::string& drive) {
-        const std::string root = Normalised(drive);
-        const std::vector<std::string> mounted = ReadMountPoints("/proc/self/mounts");
-        if (mounted.empty()) {
-            return LooksMounted(root);
+    // Only what the disk service mounted is unmounted: a mount the user made by hand (or
+    // fstab's) is the user's to undo.
+    std::string release(const std::string& drive) override {
+        const std::string disk = DiskOfDrive(drive);
+        if (disk.empty()) {
+            return {};
         }
-        for (const std::string& point : mounted) {
-            if (point == root) {
-                return true;
+        for (const MountEntry& entry : Mounts()) {
+            if (block::DiskOf(entry.device) != disk || !HasOption(entry.options, "uhelper=udisks2")) {
+                continue;
+            }
+            const std::string name = fs::canonical(entry.device).filename().string();
+            const std::string error = udisks2::Unmount(name);
+            if (!error.empty()) {
+                return entry.root + ": アンマウントできません: " + error;
             }
         }
-        return false;
+        return {};
+    }
+
+private:
+    // A disk that holds the running system is never a drive to swap disks in.
+    static bool holdsSystem(const std::string& disk, const std::vector<MountEntry>& mounts) {
+        return std::any_of(mounts.begin(), mounts.end(), [&](const MountEntry& entry) {
+            return entry.root == "/" && block::DiskOf(entry.device) == disk;
+        });
+    }
+
+    // Mounts the medium nothing has mounted, as the user, through the disk service.
+    static Medium mount(const std::string& disk) {
+        const std::string device = "/dev/" + disk;
+        if (!udisks2::Available()) {
+            return {{}, device + ": ディスクがマウントされていません。マウントしてください"
+                                 " (UDisks2 が動いていないため自動ではマウントできません)"};
+        }
+        const auto giveUp = std::chrono::steady_clock::now() + kMediumSettleTime;
+        for (;;) {
+            for (const std::string& name : block::DiskAndPartitions(disk)) {
+                if (!udisks2::HasFileSystem(name)) {
+                    continue;
+                }
+                const udisks2::MountResult mounted = udisks2::Mount(name);
+                if (mounted.mountPoint.empty()) {
+                    return {{}, "/dev/" + name + ": マウントできません: " + mounted.error};
+                }
+                return {mounted.mountPoint, {}};
+            }
+            if (std::chrono::steady_clock::now() >= giveUp) {
+                return {{}, device + ": ファイルシステムが見つかりません"};
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
     }
 };
 

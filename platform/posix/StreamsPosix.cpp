@@ -1,5 +1,6 @@
 #include "platform/Streams.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -22,6 +23,60 @@ std::int64_t TellStream(std::FILE* stream) {
 
 bool SeekStream(std::FILE* stream, std::int64_t offset, int whence) {
     return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
+}
+
+std::FILE* OpenForWriting(const std::string& path) {
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW;
+    int fd = open(path.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == ELOOP) {
+        // The link goes, whatever it pointed at stays as it was.
+        if (unlink(path.c_str()) != 0) {
+            return nullptr;
+        }
+        fd = open(path.c_str(), kFlags | O_EXCL, 0666);
+    }
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* stream = fdopen(fd, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return stream;
+}
+
+int SyncStream(std::FILE* stream) {
+    if (std::fflush(stream) != 0) {
+        return errno != 0 ? errno : EIO;
+    }
+    return SyncWritten(stream);
+}
+
+int SyncWritten(std::FILE* stream) {
+    while (fsync(fileno(stream)) != 0) {
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
+int SyncFolder(const std::string& folder) {
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    while (fsync(fd) != 0) {
+        if (errno != EINTR) {
+            error = errno;
+            break;
+        }
+    }
+    close(fd);
+    return error;
 }
 
 // copy_file_range works on the descriptors at offsets of our own, so the streams are

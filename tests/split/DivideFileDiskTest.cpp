@@ -137,7 +137,7 @@ TEST_F(DiskTest, AFullDestinationEndsTheSplitWithAWriteError) {
     EXPECT_EQ(DivideFile(makeSource(300000), floppy + "/REPORT.DOC", ops), -1);
     EXPECT_EQ(ops.texts(), std::vector<std::string>{kWriteError});
     EXPECT_EQ(ops.messages[0].detail, floppy + "/REPORT.000: No space left on device");
-    EXPECT_TRUE(fs::exists(floppy + "/REPORT.000")) << "what was written stays";
+    EXPECT_FALSE(fs::exists(floppy + "/REPORT.000")) << "a piece cut short must not pass for one";
 }
 
 TEST_F(DiskTest, AFullDiskHoldingTheSourceToo) {
