@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <sstream>
 #include <set>
 #include <thread>
 #include <vector>
@@ -187,6 +189,35 @@ std::string FstabDevicePath(const std::string& device) {
         }
     }
     return device;
+}
+
+// Whether the disk service made the mount. It notes that among the options only mount
+// helpers see (libmount's table of them), not in the kernel's table.
+bool MountedByDiskService(const MountEntry& entry) {
+    if (HasOption(entry.options, "uhelper=udisks2")) {
+        return true;
+    }
+    std::ifstream table("/run/mount/utab");
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string field, source, target;
+        bool byService = false;
+        while (fields >> field) {
+            if (StartsWith(field, "SRC=")) {
+                source = field.substr(4);
+            } else if (StartsWith(field, "TARGET=")) {
+                target = field.substr(7);
+            } else if (StartsWith(field, "OPTS=") || StartsWith(field, "ATTRS=")) {
+                byService = byService || HasOption(field.substr(field.find('=') + 1),
+                                                   "uhelper=udisks2");
+            }
+        }
+        if (byService && source == entry.device && target == entry.root) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool Usable(const std::string& root) {
@@ -392,7 +423,7 @@ public:
             return {};
         }
         for (const MountEntry& entry : Mounts()) {
-            if (block::DiskOf(entry.device) != disk || !HasOption(entry.options, "uhelper=udisks2")) {
+            if (block::DiskOf(entry.device) != disk || !MountedByDiskService(entry)) {
                 continue;
             }
             const std::string name = fs::canonical(entry.device).filename().string();
