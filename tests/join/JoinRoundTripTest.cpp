@@ -1,6 +1,8 @@
 // Split then join: the file comes back byte for byte, with its time and read-only state.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <filesystem>
@@ -260,6 +262,31 @@ TEST_F(JoinRoundTripTest, ProgressIsTheTruncatedShareOfTheRecordedSize) {
     fs::remove(output());
     ASSERT_EQ(JoinFile(src.file("pieces/REPORT.000"), dest.path().string() + "/", thirds, drives), 0);
     EXPECT_EQ(thirds.progress, (std::vector<int>{33, 66, 99, 100}));
+}
+
+// A join or an unpack killed before it could clean up leaves its temporary file; the next
+// join into that folder removes it, and nothing of a run still going.
+TEST_F(JoinRoundTripTest, TemporariesOfKilledRunsAreRemoved) {
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(getpid());
+    const std::vector<std::pair<std::string, bool>> names = {
+        {".zvjoin-0.tmp", false},          {".zvjoin-" + dead + "-0.tmp", false},
+        {".zvtmp-" + dead + "-4", false},  {".zvjoin-" + alive + "-7.tmp", true},
+        {".zvtmp-" + alive + "-0", true},  {".zvjoin-notes.tmp", true},
+        {"zvjoin-" + dead + "-0.tmp", true}};
+    for (const auto& [name, kept] : names) {
+        test::WriteBytes(dest.file(name), test::PatternBytes(3));
+    }
+    splitSource(5000);
+    ASSERT_EQ(join(src.file("pieces/REPORT.000")), 0);
+    for (const auto& [name, kept] : names) {
+        EXPECT_EQ(fs::exists(dest.file(name)), kept) << name;
+    }
 }
 
 }  // namespace

@@ -519,5 +519,17 @@ TEST_F(DivideFileTest, ASourceThatGrowsStillGivesAJoinableSet) {
     EXPECT_EQ(set.header.OriginalSize, 45000);
 }
 
+TEST_F(DivideFileTest, APieceNameThatIsALinkIsReplacedNotWrittenThrough) {
+    const std::string path = makeSource(100);
+    const std::string unrelated = sourceDir.file("letter.txt");
+    test::WriteBytes(unrelated, test::PatternBytes(10, 3));
+    fs::create_symlink(unrelated, out.file("REPORT.000"));
+    ops.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    ASSERT_EQ(split(path), 0);
+    EXPECT_EQ(test::ReadBytes(unrelated), test::PatternBytes(10, 3));
+    EXPECT_FALSE(fs::is_symlink(out.file("REPORT.000")));
+    EXPECT_EQ(ReadSet(out, "REPORT").data, source);
+}
+
 }  // namespace
 }  // namespace zolvane

@@ -11,7 +11,7 @@
 
 namespace zolvane::test {
 
-class FakeDrives final : public platform::DriveQueries {
+class FakeDrives : public platform::DriveQueries {
 public:
     // Each query takes the next scripted answer; when the script runs out, `otherwise`.
     // An empty answer means no disk in the drive.
