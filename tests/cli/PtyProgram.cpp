@@ -11,9 +11,14 @@
 
 namespace zolvane::test {
 
-ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
-                            const std::string& workingDir, const std::string& typed,
-                            bool errorOnTerminal) {
+namespace {
+
+// Runs the program with its stdin (and stderr) on a new terminal; `onScreen` gets each piece
+// of output as it comes and may type a reply.
+ProgramResult RunWith(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& workingDir, const std::string& typed,
+                      bool errorOnTerminal, int seconds,
+                      const std::function<std::string(const std::string&)>& onScreen) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         return {-1, "", "no pseudo-terminal"};
@@ -25,10 +30,14 @@ ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::s
     shell.insert(shell.end(), args.begin(), args.end());
     RunningProgram running = StartProgram("/bin/sh", shell, workingDir);
     std::string screen;
-    if (write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
-        screen = "(typing failed)\n";
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto type = [&](const std::string& text) {
+        if (write(master, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+            screen += "(typing failed)\n";
+        }
+    };
+    type(typed);
+    std::string unanswered;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (bool ended = false; !ended;) {
         siginfo_t state{};
         ended = waitid(P_PID, static_cast<id_t>(running.pid), &state,
@@ -45,6 +54,14 @@ ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::s
         while (poll(&ready, 1, ended ? 0 : 20) > 0 &&
                (got = read(master, buffer, sizeof buffer)) > 0) {
             screen.append(buffer, static_cast<std::size_t>(got));
+            unanswered.append(buffer, static_cast<std::size_t>(got));
+        }
+        if (!ended && onScreen && !unanswered.empty()) {
+            const std::string reply = onScreen(unanswered);
+            if (!reply.empty()) {
+                unanswered.clear();
+                type(reply);
+            }
         }
     }
     close(master);
@@ -53,6 +70,21 @@ ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::s
         result.err = screen;
     }
     return result;
+}
+
+}  // namespace
+
+ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& workingDir, const std::string& typed,
+                            bool errorOnTerminal) {
+    return RunWith(program, args, workingDir, typed, errorOnTerminal, 20, nullptr);
+}
+
+ProgramResult Converse(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workingDir,
+                       const std::function<std::string(const std::string&)>& answer,
+                       int seconds) {
+    return RunWith(program, args, workingDir, "", true, seconds, answer);
 }
 
 }  // namespace zolvane::test

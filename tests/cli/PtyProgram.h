@@ -2,6 +2,7 @@
 // otherwise, on a pseudo-terminal where `typed` waits from the start.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,13 @@ namespace zolvane::test {
 ProgramResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
                             const std::string& workingDir, const std::string& typed,
                             bool errorOnTerminal = true);
+
+// A conversation: whenever the terminal shows something, `answer` gets everything shown since
+// its last answer and returns what the person types next (empty: nothing yet). Stops the
+// program after `seconds`.
+ProgramResult Converse(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workingDir,
+                       const std::function<std::string(const std::string&)>& answer,
+                       int seconds = 60);
 
 }  // namespace zolvane::test
