@@ -271,7 +271,7 @@ public:
         std::vector<std::string> devices, media, fixed;
         std::set<std::string> removableDisks;
         for (const std::string& disk : block::Disks()) {
-            if (block::TakesRemovableMedia(disk) && !holdsSystem(disk, mounts)) {
+            if (!holdsSystem(disk, mounts) && block::TakesRemovableMedia(disk)) {
                 removableDisks.insert(disk);
                 devices.push_back(block::DriveNameOf(disk));
             }
@@ -359,7 +359,7 @@ public:
         }
         if (holder != nullptr) {
             const std::string disk = block::DiskOf(holder->device);
-            if (!disk.empty() && block::TakesRemovableMedia(disk) && !holdsSystem(disk, mounts)) {
+            if (!disk.empty() && !holdsSystem(disk, mounts) && block::TakesRemovableMedia(disk)) {
                 return {block::DriveNameOf(disk), Below(holderRoot, target), true};
             }
             if (UnderMediaFolder(holderRoot)) {
