@@ -267,7 +267,8 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
     AddResult result;
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(fileSize - layout.endOffset));
     if (!tail.empty()) {
-        const ssize_t got = pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset));
+        const ssize_t got =
+            pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset));
         if (got != static_cast<ssize_t>(tail.size())) {
             result.error = got < 0 ? SystemError("cannot read", path)
                                    : "cannot read " + path + ": the archive got shorter";
@@ -280,7 +281,8 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
         // Put back exactly the bytes we wrote over.
         if (ftruncate(fd, static_cast<off_t>(layout.endOffset)) != 0 ||
             !WriteAt(fd, layout.endOffset, tail.data(), tail.size())) {
-            result.error += std::string("; restoring the archive failed too: ") + std::strerror(errno);
+            result.error +=
+                std::string("; restoring the archive failed too: ") + std::strerror(errno);
         }
     }
     return result;

@@ -118,7 +118,8 @@ TEST_F(CliInfoTest, ReadErrorsGiveTheSystemsReason) {
     replace("REPORT.000", nullptr);
     result = cli({"info", "REPORT.000"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("REPORT.000: 読み込めません: Input/output error\n"), std::string::npos)
+    EXPECT_NE(result.err.find("REPORT.000: 読み込めません: Input/output error\n"),
+              std::string::npos)
         << result.err;
 }
 
