@@ -23,8 +23,12 @@ constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 // with more trailing bytes than this is rewritten instead.
 constexpr std::uint64_t kMaxSavedTail = std::uint64_t{1} << 20;
 
-std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
+std::string SystemError(const std::string& what, const std::string& path, int error = errno) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+std::string WriteError(int error = errno) {
+    return std::string("cannot write the archive: ") + std::strerror(error);
 }
 
 bool WriteAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
@@ -40,7 +44,8 @@ long ReadSome(int fd, std::uint8_t* data, std::size_t size) {
     }
 }
 
-// Reads a file front to back, keeping its CRC and length.
+// Reads a file front to back, keeping its CRC and length, and the reason of a failed read:
+// the encoder in between may well touch errno.
 class FileSource : public ByteSource {
 public:
     explicit FileSource(int fd) : fd_(fd) {}
@@ -49,16 +54,20 @@ public:
         if (got > 0) {
             crc_ = UpdateCrc16(crc_, data, static_cast<std::size_t>(got));
             total_ += static_cast<std::uint64_t>(got);
+        } else if (got < 0) {
+            error_ = errno;
         }
         return got;
     }
     std::uint16_t crc() const { return crc_; }
     std::uint64_t total() const { return total_; }
+    int error() const { return error_; }
 
 private:
     int fd_;
     std::uint16_t crc_ = 0;
     std::uint64_t total_ = 0;
+    int error_ = 0;
 };
 
 class ArchiveSink : public ByteSink {
@@ -66,15 +75,18 @@ public:
     ArchiveSink(int fd, std::uint64_t offset) : fd_(fd), offset_(offset) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         if (!WriteAt(fd_, offset_, data, size)) {
+            error_ = errno;
             return false;
         }
         offset_ += size;
         return true;
     }
+    int error() const { return error_; }
 
 private:
     int fd_;
     std::uint64_t offset_;
+    int error_ = 0;
 };
 
 std::uint32_t UnixTime(const struct timespec& time) {
@@ -96,16 +108,19 @@ public:
         header.unixMode = static_cast<std::uint16_t>(item.info.st_mode);
         if (item.folder) {
             header.method = "-lhd-";
-            return writeHeader(archiveFd, offset, header) ? std::string()
-                                                          : "cannot write the archive";
+            if (BuildLevel2Header(header).size() > 0xFFFF) {
+                return "name too long: " + item.diskPath;
+            }
+            return writeHeader(archiveFd, offset, header) ? std::string() : WriteError();
         }
         return writeFile(archiveFd, offset, item, header);
     }
 
 private:
+    // The header's size is checked before: a failure here is the system's.
     static bool writeHeader(int fd, std::uint64_t& offset, const MemberHeader& header) {
         std::vector<std::uint8_t> bytes = BuildLevel2Header(header);
-        if (bytes.size() > 0xFFFF || !WriteAt(fd, offset, bytes.data(), bytes.size())) {
+        if (!WriteAt(fd, offset, bytes.data(), bytes.size())) {
             return false;
         }
         offset += bytes.size();
@@ -132,15 +147,15 @@ private:
         std::uint64_t packedSize = 0;
         EncodeOutcome outcome = EncodeOutcome::NotSmaller;
         FileSource source(input.get());
+        ArchiveSink sink(archiveFd, dataStart);
         if (size > 0) {
-            ArchiveSink sink(archiveFd, dataStart);
             outcome = encoder_.encode(source, sink, size - 1, packedSize);
         }
         if (outcome == EncodeOutcome::ReadFailed) {
-            return SystemError("cannot read", item.diskPath);
+            return SystemError("cannot read", item.diskPath, source.error());
         }
         if (outcome == EncodeOutcome::WriteFailed) {
-            return "cannot write the archive";
+            return WriteError(sink.error());
         }
         std::uint64_t originalSize = source.total();
         std::uint16_t crc = source.crc();
@@ -162,7 +177,7 @@ private:
                     break;
                 }
                 if (!WriteAt(archiveFd, at, block.data(), static_cast<std::size_t>(got))) {
-                    return "cannot write the archive";
+                    return WriteError();
                 }
                 at += static_cast<std::uint64_t>(got);
             }
@@ -178,7 +193,7 @@ private:
         header.crc = crc;
         std::uint64_t headerAt = offset;
         if (!writeHeader(archiveFd, headerAt, header)) {
-            return "cannot write the archive";
+            return WriteError();
         }
         offset = dataStart + packedSize;
         return {};
@@ -199,26 +214,36 @@ std::string WriteMembers(int fd, std::uint64_t& offset, const std::vector<Select
     }
     const std::uint8_t endByte = 0;
     if (!WriteAt(fd, offset, &endByte, 1) || ftruncate(fd, static_cast<off_t>(offset + 1)) != 0) {
-        return "cannot write the archive";
+        return WriteError();
     }
     return {};
 }
 
-bool CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
-               std::uint64_t size) {
+// Copies size bytes; returns why it could not, or nothing.
+std::string CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
+                      std::uint64_t size) {
     std::vector<std::uint8_t> block(
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBlock)));
     while (size > 0) {
         const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
         ssize_t got = pread(from, block.data(), chunk, static_cast<off_t>(fromOffset));
-        if (got <= 0 || !WriteAt(to, toOffset, block.data(), static_cast<std::size_t>(got))) {
-            return false;
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return std::string("cannot read: ") + std::strerror(errno);
+        }
+        if (got == 0) {
+            return "it got shorter";  // since it was scanned
+        }
+        if (!WriteAt(to, toOffset, block.data(), static_cast<std::size_t>(got))) {
+            return std::string("cannot write: ") + std::strerror(errno);
         }
         size -= static_cast<std::uint64_t>(got);
         fromOffset += static_cast<std::uint64_t>(got);
         toOffset += static_cast<std::uint64_t>(got);
     }
-    return true;
+    return {};
 }
 
 AddResult CreateArchive(const std::string& path, const std::vector<SelectedItem>& items) {
@@ -241,11 +266,14 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
                         const ArchiveLayout& layout, const std::vector<SelectedItem>& items) {
     AddResult result;
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(fileSize - layout.endOffset));
-    if (!tail.empty() &&
-        pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset)) !=
-            static_cast<ssize_t>(tail.size())) {
-        result.error = "cannot read " + path;
-        return result;
+    if (!tail.empty()) {
+        const ssize_t got =
+            pread(fd, tail.data(), tail.size(), static_cast<off_t>(layout.endOffset));
+        if (got != static_cast<ssize_t>(tail.size())) {
+            result.error = got < 0 ? SystemError("cannot read", path)
+                                   : "cannot read " + path + ": the archive got shorter";
+            return result;
+        }
     }
     std::uint64_t offset = layout.endOffset;
     result.error = WriteMembers(fd, offset, items, result);
@@ -253,7 +281,8 @@ AddResult AppendInPlace(int fd, const std::string& path, std::uint64_t fileSize,
         // Put back exactly the bytes we wrote over.
         if (ftruncate(fd, static_cast<off_t>(layout.endOffset)) != 0 ||
             !WriteAt(fd, layout.endOffset, tail.data(), tail.size())) {
-            result.error += "; restoring the archive failed too";
+            result.error +=
+                std::string("; restoring the archive failed too: ") + std::strerror(errno);
         }
     }
     return result;
@@ -278,8 +307,9 @@ AddResult RewriteBeside(int fd, const std::string& path, const struct stat& info
             ++result.replaced;
             continue;
         }
-        if (!CopyRange(fd, member.offset, out.get(), offset, member.size)) {
-            result.error = "cannot copy the members of " + path;
+        const std::string copyError = CopyRange(fd, member.offset, out.get(), offset, member.size);
+        if (!copyError.empty()) {
+            result.error = "cannot copy the members of " + path + ": " + copyError;
             break;
         }
         offset += member.size;

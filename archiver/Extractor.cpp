@@ -29,10 +29,20 @@ constexpr std::size_t kReadBlock = std::size_t{1} << 16;
 // libarchive refuses -lh5- data shorter than this, which other LZH readers unpack.
 constexpr std::uint64_t kShortestForLibarchive = 8;
 
-// libarchive may have no text for an error.
+// libarchive may have no text for an error. Its text of a failed read names no reason, so
+// the system's is added where the error number is one: libarchive marks damage with EILSEQ
+// and misuse with EINVAL (or -1), neither of which the system's text would explain.
 std::string ReaderError(archive* reader, const char* fallback) {
     const char* why = archive_error_string(reader);
-    return why != nullptr ? why : fallback;
+    std::string text = why != nullptr ? why : fallback;
+    const int error = archive_errno(reader);
+    if (error > 0 && error != EILSEQ && error != EINVAL) {
+        const char* reason = std::strerror(error);
+        if (text.find(reason) == std::string::npos) {
+            text += std::string(": ") + reason;
+        }
+    }
+    return text;
 }
 
 bool IsValidUtf8(const std::string& text) {
@@ -199,7 +209,8 @@ bool NeedsOwnDecoder(const ExistingMember& member) {
     return member.packedSize < kShortestForLibarchive && LhMethodNamed(member.method).has_value();
 }
 
-// The packed data of one member, straight from the archive file.
+// The packed data of one member, straight from the archive file. A file that ends early
+// ends the data (the decoder calls that damage); a failed read keeps its reason.
 class FileRangeSource : public ByteSource {
 public:
     FileRangeSource(int fd, std::uint64_t offset, std::uint64_t size)
@@ -209,31 +220,47 @@ public:
         if (want == 0) {
             return 0;
         }
-        const ssize_t got = pread(fd_, data, want, static_cast<off_t>(offset_));
-        if (got <= 0) {
+        ssize_t got = -1;
+        do {
+            got = pread(fd_, data, want, static_cast<off_t>(offset_));
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            error_ = errno;
             return -1;
         }
         offset_ += static_cast<std::uint64_t>(got);
         left_ -= static_cast<std::uint64_t>(got);
         return static_cast<long>(got);
     }
+    int error() const { return error_; }
 
 private:
     int fd_;
     std::uint64_t offset_;
     std::uint64_t left_;
+    int error_ = 0;
 };
 
 class FileSink : public ByteSink {
 public:
     explicit FileSink(int fd) : fd_(fd) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
-        return WriteAll(fd_, data, size);
+        if (!WriteAll(fd_, data, size)) {
+            error_ = errno;
+            return false;
+        }
+        return true;
     }
+    int error() const { return error_; }
 
 private:
     int fd_;
+    int error_ = 0;
 };
+
+std::string WriteError(int error) {
+    return std::string("cannot write: ") + std::strerror(error);
+}
 
 // What became of a member's data: an empty error when it was written whole, and whether
 // the archive can still be read after it.
@@ -390,8 +417,9 @@ private:
         return true;
     }
 
+    // After a failed write the data is still read through, to reach the next member.
     DataOutcome copyFromReader(int fd) {
-        bool written = true;
+        int writeError = 0;
         std::vector<std::uint8_t> block(kReadBlock);
         for (;;) {
             la_ssize_t got = archive_read_data(reader_, block.data(), block.size());
@@ -401,11 +429,11 @@ private:
             if (got == 0) {
                 break;
             }
-            if (written && !WriteAll(fd, block.data(), static_cast<std::size_t>(got))) {
-                written = false;
+            if (writeError == 0 && !WriteAll(fd, block.data(), static_cast<std::size_t>(got))) {
+                writeError = errno;
             }
         }
-        return {written ? "" : "cannot write", true};
+        return {writeError == 0 ? "" : WriteError(writeError), true};
     }
 
     // libarchive only steps over the data; our decoder reads it from the file.
@@ -417,8 +445,17 @@ private:
         FileSink sink(fd);
         const DecodeOutcome outcome =
             DecodeLh(*LhMethodNamed(member.method), source, member.originalSize, member.crc, sink);
-        if (outcome == DecodeOutcome::Done) {
+        switch (outcome) {
+        case DecodeOutcome::Done:
             return {};
+        case DecodeOutcome::ReadFailed:
+            return {DescribeOutcome(outcome) + std::string(": ") + std::strerror(source.error()),
+                    true};
+        case DecodeOutcome::WriteFailed:
+            return {WriteError(sink.error()), true};
+        case DecodeOutcome::Damaged:
+        case DecodeOutcome::BadCrc:
+            break;
         }
         return {DescribeOutcome(outcome), true};
     }

@@ -35,6 +35,9 @@ inline bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, std::in
         if (done < 0 && errno == EINTR) {
             continue;
         }
+        if (done == 0) {
+            errno = EIO;  // nothing taken and no reason given: never report a stale errno
+        }
         if (done <= 0) {
             return false;
         }

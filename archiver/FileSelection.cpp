@@ -3,6 +3,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace zolvane::archiver {
@@ -101,11 +103,14 @@ public:
     Collector(const SelectionOptions& options, std::vector<SelectedItem>& items)
         : options_(options), items_(items) {}
 
-    // Adds the entries of folder whose names match mask; returns false on a read error.
+    // Adds the entries of folder whose names match mask; returns false on a read error,
+    // which readError() then describes.
     bool addMatches(const std::string& folder, const std::string& mask,
                     std::vector<SelectedItem>& into) {
         std::vector<std::string> names;
         if (!listFolder(folder, names)) {
+            readError_ = "cannot read folder " + (folder.empty() ? std::string(".") : folder) +
+                         ": " + std::strerror(errno);
             return false;
         }
         for (const auto& name : names) {
@@ -144,7 +149,7 @@ public:
         }
         if (S_ISDIR(info.st_mode) && options_.recursive) {
             addFolder(path, info, items_);
-            return addMatches(path, "*", items_) ? std::string() : "cannot read folder " + path;
+            return addMatches(path, "*", items_) ? std::string() : readError_;
         }
         return "not a file: " + path;
     }
@@ -157,6 +162,7 @@ public:
     // already took.
     void startPattern() { matched_ = false; }
     bool matched() const { return matched_; }
+    const std::string& readError() const { return readError_; }
 
 private:
     static bool isLink(const std::string& path) {
@@ -164,20 +170,28 @@ private:
         return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
     }
 
+    // False with errno set when the folder cannot be opened or read to its end.
     static bool listFolder(const std::string& folder, std::vector<std::string>& names) {
         DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
         if (dir == nullptr) {
             return false;
         }
-        while (const dirent* entry = readdir(dir)) {
+        for (;;) {
+            errno = 0;  // readdir ends and fails alike with nullptr
+            const dirent* entry = readdir(dir);
+            if (entry == nullptr) {
+                break;
+            }
             std::string name = entry->d_name;
             if (name != "." && name != "..") {
                 names.push_back(name);
             }
         }
+        const int error = errno;
         closedir(dir);
+        errno = error;
         std::sort(names.begin(), names.end());
-        return true;
+        return error == 0;
     }
 
     bool isExcluded(const struct stat& info) const {
@@ -217,6 +231,7 @@ private:
     std::vector<SelectedItem>& items_;
     std::set<std::string> seen_;
     bool matched_ = false;
+    std::string readError_;
 };
 
 }  // namespace
@@ -253,7 +268,7 @@ std::string SelectFiles(const std::string& nameOrMasks, const SelectionOptions& 
         } else {
             std::vector<SelectedItem> found;
             if (!collector.addMatches(folder, leaf, found)) {
-                return "cannot read folder " + (folder.empty() ? std::string(".") : folder);
+                return collector.readError();
             }
             collector.commit(std::move(found));
         }

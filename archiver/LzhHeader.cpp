@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "archiver/Crc16.h"
@@ -49,10 +51,18 @@ void AppendExtension(std::vector<std::uint8_t>& out, std::uint8_t type,
     out.push_back(0);
 }
 
+// A file that ends first is a damaged archive and leaves errno 0; a read that fails is the
+// system's fault and keeps errno for the report.
 bool ReadAt(int fd, std::uint64_t offset, std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         ssize_t got = pread(fd, data, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
         if (got <= 0) {
+            if (got == 0) {
+                errno = 0;
+            }
             return false;
         }
         data += got;
@@ -60,6 +70,11 @@ bool ReadAt(int fd, std::uint64_t offset, std::uint8_t* data, std::size_t size) 
         offset += static_cast<std::uint64_t>(got);
     }
     return true;
+}
+
+// Why ReadAt failed: the system's reason, or the damage an early end means.
+std::string ReadProblem(const char* damage) {
+    return errno != 0 ? std::string("cannot read the archive: ") + std::strerror(errno) : damage;
 }
 
 // Folder separators become '/': 0xFF in extended headers, and '\' in the names of
@@ -174,15 +189,18 @@ std::string ScanArchive(int fd, std::uint64_t fileSize, ArchiveLayout& layout) {
     while (offset < fileSize) {
         std::uint8_t first = 0;
         if (!ReadAt(fd, offset, &first, 1)) {
-            return "cannot read the archive";
+            return ReadProblem("the archive is truncated or damaged");
         }
         if (first == 0) {
             layout.endOffset = offset;
             return {};
         }
         std::uint8_t base[22];
-        if (offset + sizeof base > fileSize || !ReadAt(fd, offset, base, sizeof base)) {
+        if (offset + sizeof base > fileSize) {
             return "the archive ends inside a member header";
+        }
+        if (!ReadAt(fd, offset, base, sizeof base)) {
+            return ReadProblem("the archive ends inside a member header");
         }
         if (base[2] != '-' || base[6] != '-') {
             return "the file is not an LZH archive";
@@ -204,7 +222,7 @@ std::string ScanArchive(int fd, std::uint64_t fileSize, ArchiveLayout& layout) {
         }
         header.resize(static_cast<std::size_t>(headerSize));
         if (!ReadAt(fd, offset, header.data(), header.size())) {
-            return "cannot read the archive";
+            return ReadProblem("the archive is truncated or damaged");
         }
         std::string name;
         std::string folder;
@@ -238,7 +256,9 @@ std::string ScanArchive(int fd, std::uint64_t fileSize, ArchiveLayout& layout) {
                     ok = next >= 3 && at + next <= offset + memberSize;
                     if (ok) {
                         extended.resize(start + next);
-                        ok = ReadAt(fd, at, extended.data() + start, next);
+                        if (!ReadAt(fd, at, extended.data() + start, next)) {
+                            return ReadProblem("a member header is damaged");
+                        }
                     }
                     if (ok) {
                         at += next;

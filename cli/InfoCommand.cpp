@@ -1,5 +1,7 @@
 // zolvane-cli info: what piece 000 records, and whether the set would join.
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -33,8 +35,13 @@ std::string DescribeAttributes(std::int32_t word) {
     return text;
 }
 
-const char* DescribeHeaderProblem(HeaderStatus status) {
-    switch (status) {
+// What the system said when a piece could not be read, in the words used for it here.
+std::string DescribeReadError(int error) {
+    return std::string("読み込めません: ") + std::strerror(error);
+}
+
+std::string DescribeHeaderProblem(const PieceSetSurvey& survey) {
+    switch (survey.headerStatus) {
     case HeaderStatus::Ok:
         return "";
     case HeaderStatus::BadMagic:
@@ -45,16 +52,21 @@ const char* DescribeHeaderProblem(HeaderStatus status) {
         return "記録されていたファイル名が壊れています。";
     case HeaderStatus::Truncated:
         return "ヘッダーが途中で切れています。";
+    case HeaderStatus::ReadFailed:
+        return DescribeReadError(survey.pieces.front().readError);
     }
     return "";
 }
 
-const char* DescribeState(const PieceSetSurvey& survey, const PieceReport& piece) {
+std::string DescribeState(const PieceSetSurvey& survey, const PieceReport& piece) {
     switch (piece.state) {
     case PieceReport::State::Used:
         return piece.number == survey.probablyCutShort ? "途中で切れている可能性があります" : "OK";
     case PieceReport::State::Misnumbered:
-        return piece.numberRead ? "番号が違います" : "番号が読めません";
+        if (piece.numberRead) {
+            return "番号が違います";
+        }
+        return piece.readError != 0 ? DescribeReadError(piece.readError) : "番号が読めません";
     case PieceReport::State::Overflows:
         return "元のサイズを超えるデータ";
     case PieceReport::State::Surplus:
@@ -72,7 +84,7 @@ void PrintPieces(const PieceSetSurvey& survey) {
         if (piece.numberRead && piece.numberInside != piece.number) {
             std::printf("  中の番号 %d", piece.numberInside);
         }
-        std::printf("  %s\n", DescribeState(survey, piece));
+        std::printf("  %s\n", DescribeState(survey, piece).c_str());
     }
     // The piece a join would ask for after a cut piece most likely never existed.
     if (survey.probablyCutShort >= 0) {
@@ -101,7 +113,7 @@ int RunInfo(const std::vector<std::string>& words) {
     }
     if (survey.headerStatus != HeaderStatus::Ok) {
         std::fprintf(stderr, "[エラー] %s: %s\n", Printable(survey.firstPiecePath).c_str(),
-                     DescribeHeaderProblem(survey.headerStatus));
+                     DescribeHeaderProblem(survey).c_str());
         return kExitFailed;
     }
     const PieceHeader& header = survey.header;

@@ -13,8 +13,8 @@ enum class PackOutcome { Packed, Failed, Cancelled };
 
 // One add command per name or mask, relative to the current folder, stopping at the first
 // failure (what was added stays in the archive) or, after the command in progress, at
-// Ctrl-C. Patterns that matched nothing are warned about. `busyText` is what a busy
-// library says.
+// Ctrl-C (or SIGTERM, SIGHUP). Patterns that matched nothing are warned about. `busyText` is
+// what a busy library says.
 PackOutcome PackFiles(Terminal& terminal, const ArchiverLibrary& archiver,
                       const std::string& archive, const std::vector<std::string>& items,
                       bool recursive, const char* busyText);

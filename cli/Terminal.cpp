@@ -192,7 +192,8 @@ void Terminal::warn(const std::string& text) {
     std::fprintf(stderr, "[警告] %s\n", Printable(text).c_str());
 }
 
-// Returns one of the choices; 'c' (cancel) when nobody can answer or on Ctrl-C.
+// Returns one of the choices; 'c' (cancel) when nobody can answer or on Ctrl-C or another
+// stop signal.
 char Terminal::ask(const std::string& question, const std::string& choices) {
     if (!interactive_) {
         std::fputs("    → キャンセル (応答できる端末がありません)\n", stderr);

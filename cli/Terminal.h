@@ -1,5 +1,5 @@
 // The terminal's side of the engine operations: message boxes and prompts on stderr and
-// stdin, a progress bar, and Ctrl-C as the user's cancel.
+// stdin, a progress bar, and Ctrl-C (or SIGTERM, SIGHUP) as the user's cancel.
 #pragma once
 
 #include <cstdint>

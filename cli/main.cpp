@@ -48,7 +48,7 @@ constexpr const char* kGeneral =
 constexpr const char* kFooter =
     "\n"
     "質問は標準入力と標準エラー出力がともに端末のときだけ行い、それ以外ではキャンセルと答えます。\n"
-    "Ctrl-C で中止します。\n"
+    "Ctrl-C (または SIGTERM・SIGHUP) で中止します。\n"
     "終了コード: 0 完了, 1 失敗・中止, 2 使い方の誤り\n";
 
 std::string FullUsage() {

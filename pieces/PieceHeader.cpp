@@ -1,5 +1,8 @@
 #include "pieces/PieceHeader.h"
 
+#include <algorithm>
+#include <cerrno>
+
 namespace zolvane {
 namespace {
 
@@ -16,17 +19,35 @@ std::int32_t DecodeInt32(const std::uint8_t* bytes) {
     return static_cast<std::int32_t>(bits);
 }
 
-bool ReadExactly(std::FILE* stream, void* buffer, std::size_t count) {
-    return std::fread(buffer, 1, count, stream) == count;
+// A file that ends early is the piece's fault; a read that fails is the system's, and the
+// two must never be told the user as the same thing.
+enum class Got { All, Ended, Failed };
+
+Got ReadExactly(std::FILE* stream, void* buffer, std::size_t count) {
+    errno = 0;
+    if (std::fread(buffer, 1, count, stream) == count) {
+        return Got::All;
+    }
+    if (!std::ferror(stream)) {
+        return Got::Ended;
+    }
+    if (errno == 0) {
+        errno = EIO;  // a stream that failed without saying why
+    }
+    return Got::Failed;
 }
 
-bool ReadInt32(std::FILE* stream, std::int32_t& value) {
+Got ReadInt32(std::FILE* stream, std::int32_t& value) {
     std::uint8_t bytes[4];
-    if (!ReadExactly(stream, bytes, sizeof bytes)) {
-        return false;
+    const Got got = ReadExactly(stream, bytes, sizeof bytes);
+    if (got == Got::All) {
+        value = DecodeInt32(bytes);
     }
-    value = DecodeInt32(bytes);
-    return true;
+    return got;
+}
+
+HeaderStatus ShortHeader(Got got) {
+    return got == Got::Failed ? HeaderStatus::ReadFailed : HeaderStatus::Truncated;
 }
 
 }  // namespace
@@ -66,13 +87,16 @@ bool WritePieceNumber(std::FILE* stream, std::int32_t number) {
 
 HeaderStatus ReadFirstHeader(std::FILE* stream, PieceHeader& header) {
     char magic[2];
-    if (!ReadExactly(stream, magic, sizeof magic) || magic[0] != kPieceMagic[0] ||
-        magic[1] != kPieceMagic[1]) {
+    const Got gotMagic = ReadExactly(stream, magic, sizeof magic);
+    if (gotMagic == Got::Failed) {
+        return HeaderStatus::ReadFailed;
+    }
+    if (gotMagic == Got::Ended || magic[0] != kPieceMagic[0] || magic[1] != kPieceMagic[1]) {
         return HeaderStatus::BadMagic;
     }
     std::int32_t nameLength = 0;
-    if (!ReadInt32(stream, nameLength)) {
-        return HeaderStatus::Truncated;
+    if (const Got got = ReadInt32(stream, nameLength); got != Got::All) {
+        return ShortHeader(got);
     }
     if (nameLength > kMaxNameLength) {
         return HeaderStatus::NameTooLong;
@@ -81,8 +105,8 @@ HeaderStatus ReadFirstHeader(std::FILE* stream, PieceHeader& header) {
         return HeaderStatus::BadName;
     }
     std::string name(static_cast<std::size_t>(nameLength), '\0');
-    if (!ReadExactly(stream, name.data(), name.size())) {
-        return HeaderStatus::Truncated;
+    if (const Got got = ReadExactly(stream, name.data(), name.size()); got != Got::All) {
+        return ShortHeader(got);
     }
     // The name must end at its zero byte and hold no other.
     if (name.back() != '\0' || name.find('\0') != name.size() - 1) {
@@ -91,8 +115,8 @@ HeaderStatus ReadFirstHeader(std::FILE* stream, PieceHeader& header) {
     name.pop_back();
 
     std::uint8_t rest[17];
-    if (!ReadExactly(stream, rest, sizeof rest)) {
-        return HeaderStatus::Truncated;
+    if (const Got got = ReadExactly(stream, rest, sizeof rest); got != Got::All) {
+        return ShortHeader(got);
     }
     header.NameLength = nameLength;
     header.RecordedName = std::move(name);
@@ -104,8 +128,16 @@ HeaderStatus ReadFirstHeader(std::FILE* stream, PieceHeader& header) {
     return HeaderStatus::Ok;
 }
 
-bool ReadPieceNumber(std::FILE* stream, std::int32_t& number) {
-    return ReadInt32(stream, number);
+NumberRead ReadPieceNumber(std::FILE* stream, std::int32_t& number) {
+    switch (ReadInt32(stream, number)) {
+    case Got::All:
+        return {};
+    case Got::Ended:
+        return {NumberStatus::Truncated, 0};
+    case Got::Failed:
+        break;
+    }
+    return {NumberStatus::ReadFailed, errno};
 }
 
 }  // namespace zolvane

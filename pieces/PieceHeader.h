@@ -55,13 +55,30 @@ enum class HeaderStatus {
     NameTooLong,  // NameLength above 255
     BadName,      // NameLength below 1, or the name is not NameLength - 1 bytes and a zero byte
     Truncated,    // the file ends inside the header
+    ReadFailed,   // the system could not read the file: a disk fault, not a format fault
 };
 
 // Reads piece 000's whole header, PieceNumber included, checking in field order.
-// PieceNumber's value is left for the caller to judge.
+// PieceNumber's value is left for the caller to judge. On ReadFailed errno holds the
+// system's reason.
 HeaderStatus ReadFirstHeader(std::FILE* stream, PieceHeader& header);
 
-// Reads a PieceNumber; false when the stream ends first.
-bool ReadPieceNumber(std::FILE* stream, std::int32_t& number);
+enum class NumberStatus {
+    Ok,
+    Truncated,   // the file ends before four bytes
+    ReadFailed,  // the system could not read the file
+};
+
+// Tests true only when a number was read, so that a caller with no use for the reason can
+// still ask `if (!ReadPieceNumber(...))`.
+struct NumberRead {
+    NumberStatus status = NumberStatus::Ok;
+    int error = 0;  // errno of a ReadFailed, else 0
+
+    explicit operator bool() const { return status == NumberStatus::Ok; }
+};
+
+// Reads a PieceNumber; on ReadFailed errno holds the reason as well.
+NumberRead ReadPieceNumber(std::FILE* stream, std::int32_t& number);
 
 }  // namespace zolvane

@@ -1,5 +1,6 @@
 #include "pieces/PieceSet.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "pieces/PathRoutines.h"
@@ -11,16 +12,25 @@ namespace {
 void ReadPiece(PieceSetSurvey& survey, PieceReport& piece) {
     std::FILE* file = std::fopen(piece.path.c_str(), "rb");
     if (file == nullptr) {
+        piece.readError = errno;
+        if (piece.number == 0) {
+            survey.headerStatus = HeaderStatus::ReadFailed;
+        }
         return;
     }
     std::int64_t headerBytes = kLaterHeaderBytes;
     if (piece.number == 0) {
         survey.headerStatus = ReadFirstHeader(file, survey.header);
+        if (survey.headerStatus == HeaderStatus::ReadFailed) {
+            piece.readError = errno;
+        }
         piece.numberRead = survey.headerStatus == HeaderStatus::Ok;
         piece.numberInside = survey.header.PieceNumber;
         headerBytes = survey.header.firstHeaderBytes();
     } else {
-        piece.numberRead = ReadPieceNumber(file, piece.numberInside);
+        const NumberRead read = ReadPieceNumber(file, piece.numberInside);
+        piece.numberRead = static_cast<bool>(read);
+        piece.readError = read.error;
     }
     std::fclose(file);
     piece.dataBytes = piece.fileBytes > headerBytes ? piece.fileBytes - headerBytes : 0;

@@ -21,6 +21,7 @@ struct PieceReport {
     std::string path;
     std::int64_t fileBytes = 0;
     bool numberRead = false;
+    int readError = 0;  // errno when the piece could not be opened or read, else 0
     std::int32_t numberInside = 0;
     std::int64_t dataBytes = 0;  // file bytes after the header
     State state = State::Used;
@@ -29,7 +30,7 @@ struct PieceReport {
 struct PieceSetSurvey {
     std::string firstPiecePath;
     bool firstPieceFound = false;
-    HeaderStatus headerStatus = HeaderStatus::BadMagic;
+    HeaderStatus headerStatus = HeaderStatus::BadMagic;  // ReadFailed: see piece 000's readError
     PieceHeader header;
     std::vector<PieceReport> pieces;    // the pieces present, by number
     std::vector<std::int32_t> missing;  // numbers a join would ask for that are absent

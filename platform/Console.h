@@ -7,8 +7,10 @@ enum class StandardStream { Input, Output, Error };
 
 bool IsTerminal(StandardStream stream);
 
-// From now on the console's interrupt key (Ctrl-C) only raises a flag, once: a second
-// press ends the program the usual way. A console read in progress returns at the key.
+// From now on the console's interrupt key (Ctrl-C), a request to terminate and the
+// terminal hanging up only raise a flag, once: a second of any of them ends the program
+// the usual way. A console read in progress returns at the first. Any of them that was
+// set to be ignored when the program started stays ignored.
 void WatchInterrupt();
 bool Interrupted();
 void StopWatchingInterrupt();

@@ -4,14 +4,33 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
+#include <iterator>
 
 namespace zolvane::platform {
 namespace {
 
-std::atomic<bool> interrupted{false};
+// The ways a user asks a run to stop: the interrupt key, a kill, the terminal closing.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr std::size_t kStopSignalCount = std::size(kStopSignals);
 
-void OnInterrupt(int) {
+std::atomic<bool> interrupted{false};
+// Which signals we took over, and what they did before; a signal ignored when we started
+// (nohup, a background job) stays ignored.
+volatile sig_atomic_t watched[kStopSignalCount] = {};
+struct sigaction previous[kStopSignalCount];
+
+void OnStop(int) {
     interrupted = true;
+    // From here any second signal ends the program the usual way.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    for (std::size_t i = 0; i < kStopSignalCount; ++i) {
+        if (watched[i]) {
+            sigaction(kStopSignals[i], &fallback, nullptr);
+        }
+    }
 }
 
 }  // namespace
@@ -31,10 +50,22 @@ bool IsTerminal(StandardStream stream) {
 void WatchInterrupt() {
     interrupted = false;
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND;  // no SA_RESTART: a blocked read returns
+    action.sa_handler = OnStop;
+    action.sa_flags = 0;  // no SA_RESTART: a blocked read returns
+    // A second signal that comes while the first is handled waits, then ends the program.
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int stop : kStopSignals) {
+        sigaddset(&action.sa_mask, stop);
+    }
+    for (std::size_t i = 0; i < kStopSignalCount; ++i) {
+        if (sigaction(kStopSignals[i], nullptr, &previous[i]) != 0 ||
+            previous[i].sa_handler == SIG_IGN) {
+            watched[i] = 0;
+            continue;
+        }
+        watched[i] = 1;
+        sigaction(kStopSignals[i], &action, nullptr);
+    }
 }
 
 bool Interrupted() {
@@ -42,7 +73,12 @@ bool Interrupted() {
 }
 
 void StopWatchingInterrupt() {
-    signal(SIGINT, SIG_DFL);
+    for (std::size_t i = 0; i < kStopSignalCount; ++i) {
+        if (watched[i]) {
+            watched[i] = 0;
+            sigaction(kStopSignals[i], &previous[i], nullptr);
+        }
+    }
 }
 
 }  // namespace zolvane::platform

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "tests/archiver/ArchiverTesting.h"
+#include "tests/support/Mount.h"
 
 namespace zolvane::test {
 namespace {
@@ -302,6 +303,37 @@ TEST_F(ArchiverRoundTrip, ACheckListsWhatTheSameUnpackWouldReplaceAndWritesNothi
     EXPECT_EQ(none.code, 0);
     EXPECT_EQ(none.report, "would replace 0 files");
     EXPECT_FALSE(fs::exists(fresh));
+}
+
+// A full disk is named as what it is, for the archive being written and for the files
+// being unpacked alike; an archive the command created is removed.
+TEST_F(ArchiverRoundTrip, WriteFailuresGiveTheSystemsReason) {
+    if (!CanMount()) {
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    }
+    const fs::path disk = temp_.path() / "disk";
+    fs::create_directory(disk);
+    TmpfsMount full(disk.string(), 64 * 1024);
+    if (!full.ok()) {
+        GTEST_SKIP() << "mounting a tmpfs failed";
+    }
+    WriteTree(source(), {{"f1.bin", PatternBytes(200000, 1)}, {"f2.bin", PatternBytes(200000, 2)}});
+    {
+        CurrentFolder inside(source());
+        const RunResult packed = RunUnlha("a -a1 \"" + (disk / "x.lzh").string() + "\" \"*.*\"");
+        EXPECT_NE(packed.code, 0);
+        EXPECT_NE(packed.report.find("cannot write the archive: No space left on device"),
+                  std::string::npos)
+            << packed.report;
+        EXPECT_FALSE(fs::exists(disk / "x.lzh"));
+    }
+    ASSERT_EQ(add("*.*").code, 0);
+    const RunResult unpacked =
+        RunUnlha("e -a1x1m0 \"" + archive() + "\" \"" + disk.string() + "/\"*.*");
+    EXPECT_NE(unpacked.code, 0);
+    EXPECT_NE(unpacked.report.find("'f1.bin': cannot write: No space left on device (and 1 more)"),
+              std::string::npos)
+        << unpacked.report;
 }
 
 TEST_F(ArchiverRoundTrip, UnpackingReplacesAnExistingFile) {

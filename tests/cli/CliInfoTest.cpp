@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/support/PieceBuilder.h"
@@ -80,6 +81,46 @@ TEST_F(CliInfoTest, SwappedPiecesAreMisnumbered) {
     const auto result = cli({"info", "REPORT.000"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.out.find("番号が違います"), std::string::npos) << result.out;
+}
+
+// A piece the system cannot read is named with the system's reason, not as a piece whose
+// number or header is damaged; one that is only too short keeps saying so.
+TEST_F(CliInfoTest, ReadErrorsGiveTheSystemsReason) {
+    // Reading address 0 of a process's own memory fails with EIO, as a bad sector does.
+    if (std::FILE* memory = std::fopen("/proc/self/mem", "rb")) {
+        std::fclose(memory);
+    } else {
+        GTEST_SKIP() << "needs /proc/self/mem to make a read fail";
+    }
+    const auto replace = [&](const std::string& name, const test::Bytes* bytes) {
+        fs::remove(dir.file(name));
+        if (bytes != nullptr) {
+            test::WriteBytes(dir.file(name), *bytes);
+        } else {
+            fs::create_symlink("/proc/self/mem", dir.file(name));
+        }
+    };
+    const test::Bytes twoBytes = {1, 0};
+    replace("REPORT.001", nullptr);
+    auto result = cli({"info", "REPORT.000"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("REPORT.001  0 バイト (データ 0 バイト)  読み込めません: "
+                              "Input/output error\n"),
+              std::string::npos)
+        << result.out;
+
+    replace("REPORT.001", &twoBytes);
+    result = cli({"info", "REPORT.000"});
+    EXPECT_NE(result.out.find("REPORT.001  2 バイト (データ 0 バイト)  番号が読めません\n"),
+              std::string::npos)
+        << result.out;
+
+    replace("REPORT.000", nullptr);
+    result = cli({"info", "REPORT.000"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("REPORT.000: 読み込めません: Input/output error\n"),
+              std::string::npos)
+        << result.err;
 }
 
 TEST_F(CliInfoTest, NoFirstPieceOrNoPieceFile) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "tests/support/PieceBuilder.h"
@@ -78,33 +81,75 @@ TEST_F(CliJoinTest, InfoShowsTheNameTheJoinWillWrite) {
     EXPECT_EQ(cli({"join", "BAD.000"}).exitCode, 1);
 }
 
-TEST_F(CliJoinTest, InterruptCancelsAndLeavesNothingBehind) {
-    const std::string big = dir.file("BIG.BIN");
-    test::WriteBytes(big, {});
-    ASSERT_EQ(truncate(big.c_str(), 300000000LL), 0);
-    ASSERT_EQ(cli({"split", "BIG.BIN", "--size", "1000000000", "--dest", "pieces"}).exitCode, 0);
-    fs::remove(big);
-    auto running = test::StartProgram(ZOLVANE_CLI, {"join", "pieces/BIG.000", "--dest", "."},
-                                      dir.path().string());
+class CliJoinSignalTest : public CliJoinTest {
+protected:
+    void SetUp() override {
+        CliJoinTest::SetUp();
+        test::WriteBytes(big, {});
+        ASSERT_EQ(truncate(big.c_str(), 300000000LL), 0);
+        ASSERT_EQ(cli({"split", "BIG.BIN", "--size", "1000000000", "--dest", "pieces"}).exitCode,
+                  0);
+        fs::remove(big);
+    }
+
     // The output is written under a temporary name until it is complete.
-    const auto writing = [&] {
+    bool writing() const {
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             if (entry.path().filename().string().rfind(".zvjoin-", 0) == 0) {
                 return true;
             }
         }
         return false;
-    };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!writing() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+
+    std::set<std::string> names() const {
+        std::set<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            all.insert(entry.path().filename().string());
+        }
+        return all;
+    }
+
+    // A join of BIG.BIN into the test folder, once it has started writing.
+    test::RunningProgram startJoin() {
+        auto running = test::StartProgram(ZOLVANE_CLI, {"join", "pieces/BIG.000", "--dest", "."},
+                                          dir.path().string());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!writing() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return running;
+    }
+
+    const std::string big = dir.file("BIG.BIN");
+};
+
+TEST_F(CliJoinSignalTest, InterruptCancelsAndLeavesNothingBehind) {
+    const std::set<std::string> before = names();
+    for (const int stop : test::kStopSignals) {
+        SCOPED_TRACE(strsignal(stop));
+        auto running = startJoin();
+        kill(running.pid, stop);
+        const auto result = running.wait();
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(names(), before);
+    }
+}
+
+// Two signals pending at once, of different kinds: the first cancels, the second ends the
+// program there and then.
+TEST_F(CliJoinSignalTest, ASecondSignalEndsTheProgram) {
+    auto running = startJoin();
+    kill(running.pid, SIGSTOP);
+    int status = 0;
+    EXPECT_EQ(waitpid(running.pid, &status, WUNTRACED), running.pid);
+    EXPECT_TRUE(WIFSTOPPED(status));
+    kill(running.pid, SIGTERM);
     kill(running.pid, SIGINT);
-    const auto result = running.wait();
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 結合が中止されました。"), std::string::npos) << result.err;
-    EXPECT_FALSE(fs::exists(big));
-    EXPECT_FALSE(writing());
+    kill(running.pid, SIGCONT);
+    EXPECT_EQ(running.wait().exitCode, -1) << "killed, not exited";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -86,40 +87,45 @@ TEST_F(CliPackTest, MasksThatMatchNothingAreWarnedOf) {
     EXPECT_EQ(result.err.find("*.txt\n"), std::string::npos) << result.err;
 }
 
-// Ctrl-C once the first archiver command is under way: the command finishes, nothing more
-// is packed, and only an archive this run created is removed.
+// Ctrl-C (or SIGTERM, SIGHUP) once the first archiver command is under way: the command
+// finishes, nothing more is packed, and only an archive this run created is removed.
 TEST_F(CliPackTest, InterruptStopsPackingAfterTheCommandInProgress) {
     test::WriteBytes(dir.file("src/big.bin"), test::PatternBytes(3000000, 7));
     const std::vector<std::string> many(40, "big.bin");
-    const auto interrupted = [&](std::vector<std::string> args) {
-        args.insert(args.end(), many.begin(), many.end());
-        auto running = test::StartProgram(ZOLVANE_CLI, args, dir.file("src"));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (fs::file_size(running.errPath) == 0 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        kill(running.pid, SIGINT);
-        return running.wait();
-    };
-
-    auto result = interrupted({"pack", "../new.lzh"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 圧縮が中止されました。"), std::string::npos)
-        << result.err;
-    EXPECT_EQ(result.err.find("Pack: big.bin\nPack: big.bin\nPack: big.bin\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(dir.file("new.lzh")));
-
     ASSERT_EQ(cli({"pack", "../old.lzh", "a.txt"}).exitCode, 0);
-    result = interrupted({"pack", "../old.lzh"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(fs::exists(dir.file("old.lzh"))) << "it was there before";
-
     fs::create_directory(dir.file("pieces"));
-    result = interrupted({"split", "--pack", "../pieces/MAIL.LZH", "--dest", "../pieces"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos)
-        << result.err;
-    EXPECT_TRUE(fs::is_empty(dir.file("pieces"))) << "no split and no archive";
+    for (const int stop : test::kStopSignals) {
+        SCOPED_TRACE(strsignal(stop));
+        const auto interrupted = [&](std::vector<std::string> args) {
+            args.insert(args.end(), many.begin(), many.end());
+            auto running = test::StartProgram(ZOLVANE_CLI, args, dir.file("src"));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (fs::file_size(running.errPath) == 0 &&
+                   std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            kill(running.pid, stop);
+            return running.wait();
+        };
+
+        auto result = interrupted({"pack", "../new.lzh"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("[メッセージ] 圧縮が中止されました。"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.err.find("Pack: big.bin\nPack: big.bin\nPack: big.bin\n"),
+                  std::string::npos);
+        EXPECT_FALSE(fs::exists(dir.file("new.lzh")));
+
+        result = interrupted({"pack", "../old.lzh"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(fs::exists(dir.file("old.lzh"))) << "it was there before";
+
+        result = interrupted({"split", "--pack", "../pieces/MAIL.LZH", "--dest", "../pieces"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos)
+            << result.err;
+        EXPECT_TRUE(fs::is_empty(dir.file("pieces"))) << "no split and no archive";
+    }
 }
 
 // The files an unpack would replace are put to the user as a plain join's output is.

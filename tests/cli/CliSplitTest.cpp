@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -145,18 +146,31 @@ TEST_F(CliSplitTest, InterruptCancelsAndKeepsThePieces) {
     const std::string big = dir.file("BIG.BIN");
     test::WriteBytes(big, {});
     ASSERT_EQ(truncate(big.c_str(), 1500000000LL), 0);
-    auto running = test::StartProgram(ZOLVANE_CLI, {"split", "BIG.BIN", "--size", "100000000"},
-                                      dir.path().string());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(dir.file("BIG.000")) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (const int stop : test::kStopSignals) {
+        SCOPED_TRACE(strsignal(stop));
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            if (entry.path() != big) {
+                fs::remove(entry.path());
+            }
+        }
+        auto running = test::StartProgram(ZOLVANE_CLI, {"split", "BIG.BIN", "--size", "100000000"},
+                                          dir.path().string());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!fs::exists(dir.file("BIG.000")) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        kill(running.pid, stop);
+        const auto result = running.wait();
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos)
+            << result.err;
+        // The pieces written so far stay, and nothing else is left.
+        EXPECT_TRUE(fs::exists(dir.file("BIG.000")));
+        EXPECT_FALSE(fs::exists(dir.file("BIG.014")));
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            EXPECT_EQ(entry.path().filename().string().rfind("BIG.", 0), 0u) << entry.path();
+        }
     }
-    kill(running.pid, SIGINT);
-    const auto result = running.wait();
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("[メッセージ] 分割が中止されました。"), std::string::npos) << result.err;
-    EXPECT_TRUE(fs::exists(dir.file("BIG.000")));
-    EXPECT_FALSE(fs::exists(dir.file("BIG.014")));
 }
 
 }  // namespace

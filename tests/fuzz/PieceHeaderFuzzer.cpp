@@ -75,9 +75,10 @@ void CheckPieceNumber(const std::uint8_t* data, std::size_t size) {
     Bytes copy(data, data + size);
     std::FILE* stream = OpenBytes(copy);
     std::int32_t number = -7;
-    const bool read = ReadPieceNumber(stream, number);
+    const NumberStatus status = ReadPieceNumber(stream, number).status;
     std::fclose(stream);
-    if (read != (size >= 4)) {
+    const bool read = status == NumberStatus::Ok;
+    if (status != (size >= 4 ? NumberStatus::Ok : NumberStatus::Truncated)) {
         Fail("ReadPieceNumber read a number from fewer than four bytes, or none from four");
     }
     if (read && (number != Int32At(data) ||

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "tests/support/TempDir.h"
 
@@ -45,6 +48,41 @@ std::FILE* OpenBytes(test::TempDir& dir, const Bytes& bytes) {
     test::WriteBytes(path, bytes);
     return std::fopen(path.c_str(), "rb");
 }
+
+// A stream over bytes whose read fails with `error` once `failAt` bytes are given, as a
+// floppy with a bad sector does.
+class FailingStream {
+public:
+    FailingStream(Bytes bytes, std::size_t failAt, int error)
+        : bytes_(std::move(bytes)), failAt_(failAt), error_(error) {
+        stream_ = fopencookie(this, "rb", {&FailingStream::read, nullptr, nullptr, nullptr});
+    }
+    ~FailingStream() { std::fclose(stream_); }
+    FailingStream(const FailingStream&) = delete;
+    FailingStream& operator=(const FailingStream&) = delete;
+
+    std::FILE* get() const { return stream_; }
+
+private:
+    static ssize_t read(void* cookie, char* buffer, std::size_t size) {
+        auto& self = *static_cast<FailingStream*>(cookie);
+        if (self.at_ >= self.failAt_) {
+            errno = self.error_;
+            return -1;
+        }
+        const std::size_t count =
+            std::min({size, self.failAt_ - self.at_, self.bytes_.size() - self.at_});
+        std::memcpy(buffer, self.bytes_.data() + self.at_, count);
+        self.at_ += count;
+        return static_cast<ssize_t>(count);
+    }
+
+    Bytes bytes_;
+    std::size_t failAt_;
+    int error_;
+    std::size_t at_ = 0;
+    std::FILE* stream_;
+};
 
 TEST(PieceHeader, WriterMatchesHandBuiltBytes) {
     const Bytes expected = WorkedExampleHeader();
@@ -127,8 +165,35 @@ TEST(PieceHeader, LaterPieceNumberNeedsFourBytes) {
     std::int32_t number = -5;
     EXPECT_TRUE(ReadPieceNumber(file, number));
     EXPECT_EQ(number, 7);
-    EXPECT_FALSE(ReadPieceNumber(file, number)) << "two bytes left";
+    const NumberRead shortRead = ReadPieceNumber(file, number);
+    EXPECT_FALSE(shortRead) << "two bytes left";
+    EXPECT_EQ(shortRead.status, NumberStatus::Truncated);
     std::fclose(file);
+}
+
+// A disk that fails is never taken for a damaged or foreign piece, wherever it fails.
+TEST(PieceHeader, ReadErrorsAreToldFromFormatFaults) {
+    const Bytes bytes = WorkedExampleHeader();
+    for (std::size_t failAt = 0; failAt < bytes.size(); ++failAt) {
+        FailingStream stream(bytes, failAt, EIO);
+        PieceHeader header;
+        errno = 0;
+        EXPECT_EQ(ReadFirstHeader(stream.get(), header), HeaderStatus::ReadFailed) << failAt;
+        EXPECT_EQ(errno, EIO) << failAt;
+    }
+    FailingStream afterHeader(bytes, bytes.size(), EIO);
+    PieceHeader header;
+    EXPECT_EQ(ReadFirstHeader(afterHeader.get(), header), HeaderStatus::Ok);
+
+    for (std::size_t failAt = 0; failAt < 4; ++failAt) {
+        FailingStream stream({7, 0, 0, 0}, failAt, ESTALE);
+        std::int32_t number = -5;
+        const NumberRead read = ReadPieceNumber(stream.get(), number);
+        EXPECT_FALSE(read) << failAt;
+        EXPECT_EQ(read.status, NumberStatus::ReadFailed) << failAt;
+        EXPECT_EQ(read.error, ESTALE) << failAt;
+        EXPECT_EQ(number, -5) << failAt;
+    }
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 
 #include <sys/types.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 namespace zolvane::test {
+
+// The signals zolvane-cli takes as the user's cancel, as it takes Ctrl-C.
+inline constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 struct ProgramResult {
     int exitCode = -1;  // -1 when it did not exit normally
