@@ -249,6 +249,8 @@ private:
             return stop(msg::kBadName, piecePath_);
         case HeaderStatus::Truncated:
             return stop(msg::kBrokenHeader, piecePath_);
+        case HeaderStatus::ReadFailed:
+            return stop(msg::kReadFailed, DetailOf(piecePath_, errno));
         }
         if (header_.OriginalSize < 0) {
             return stop(msg::kBrokenHeader, piecePath_);
@@ -278,8 +280,15 @@ private:
     // The one check of the pieces' order: a renamed piece still carries its old number.
     Outcome checkNumber() {
         std::int32_t number = header_.PieceNumber;
-        if (pieceNumber_ != 0 && !ReadPieceNumber(piece_, number)) {
-            return stop(msg::kWrongNumber, piecePath_);
+        if (pieceNumber_ != 0) {
+            const NumberRead read = ReadPieceNumber(piece_, number);
+            // A disk that fails is not a renamed piece.
+            if (read.status == NumberStatus::ReadFailed) {
+                return stop(msg::kReadFailed, DetailOf(piecePath_, read.error));
+            }
+            if (!read) {
+                return stop(msg::kWrongNumber, piecePath_);
+            }
         }
         if (number != pieceNumber_) {
             return stop(msg::kWrongNumber, piecePath_);

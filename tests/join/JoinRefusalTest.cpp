@@ -350,5 +350,28 @@ TEST_F(JoinRefusalTest, AttributesOfMinusOneAreSkipped) {
     EXPECT_NE(info.st_mode & S_IWUSR, 0u);
 }
 
+// A disk that cannot be read is a read error with its reason, never a format fault: not
+// "not a split file" for piece 000, not "the extension was changed" for a later one.
+TEST_F(JoinRefusalTest, ReadErrorsAreReadErrors) {
+    FirstPiece first;
+    first.originalSize = 70000;
+    first.data = test::PatternBytes(100);
+    for (const std::string failing : {"REPORT.000", "REPORT.001"}) {
+        fs::remove_all(dir.file("set"));
+        fs::create_directory(dir.file("set"));
+        put("REPORT.000", test::FirstPieceBytes(first));
+        // The kernel refuses every read of this file with EIO, and needs no failing disk.
+        fs::remove(dir.file("set/" + failing));
+        fs::create_symlink("/proc/self/mem", dir.file("set/" + failing));
+        test::FakeJoinOperations local;
+        EXPECT_EQ(JoinFile(dir.file("set/REPORT.000"), dir.file("out") + "/", local, drives), -1);
+        ASSERT_FALSE(local.messages.empty()) << failing;
+        EXPECT_EQ(local.messages.back().text, "分割ファイルの読み込みに失敗しました。\n結合を中止します。")
+            << failing;
+        EXPECT_EQ(local.messages.back().detail, dir.file("set/" + failing) + ": Input/output error");
+        EXPECT_TRUE(outIsEmpty());
+    }
+}
+
 }  // namespace
 }  // namespace zolvane
