@@ -15,4 +15,9 @@ void WatchInterrupt();
 bool Interrupted();
 void StopWatchingInterrupt();
 
+// For a program that waits in an event loop rather than at the console: a descriptor that
+// becomes readable when the first of those signals has come. -1 when there is none (before
+// WatchInterrupt, or when it could not be made).
+int InterruptNotice();
+
 }  // namespace zolvane::platform

@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -19,9 +20,15 @@ std::atomic<bool> interrupted{false};
 // (nohup, a background job) stays ignored.
 volatile sig_atomic_t watched[kStopSignalCount] = {};
 struct sigaction previous[kStopSignalCount];
+// The self-pipe behind InterruptNotice: written by the handler, read by an event loop.
+int notice[2] = {-1, -1};
 
 void OnStop(int) {
     interrupted = true;
+    if (notice[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = write(notice[1], &byte, 1);
+    }
     // From here any second signal ends the program the usual way.
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
@@ -49,6 +56,9 @@ bool IsTerminal(StandardStream stream) {
 
 void WatchInterrupt() {
     interrupted = false;
+    if (notice[0] < 0 && pipe2(notice, O_CLOEXEC | O_NONBLOCK) != 0) {
+        notice[0] = notice[1] = -1;
+    }
     struct sigaction action {};
     action.sa_handler = OnStop;
     action.sa_flags = 0;  // no SA_RESTART: a blocked read returns
@@ -70,6 +80,10 @@ void WatchInterrupt() {
 
 bool Interrupted() {
     return interrupted;
+}
+
+int InterruptNotice() {
+    return notice[0];
 }
 
 void StopWatchingInterrupt() {
