@@ -167,8 +167,10 @@ bool TForm1::waitForAutoDrive(const QString& destination) {
             return true;
         }
         const zolvane::MessageBoxSpec& ask = zolvane::split_messages::kInsertDisk;
-        if (zolvane::gui::ShowMessage(QString::fromUtf8(ask.text), QString::fromUtf8(ask.caption),
-                                      ask.icon, ask.buttons, this) == zolvane::MessageReply::Cancel) {
+        const zolvane::MessageReply reply =
+            zolvane::gui::ShowMessage(QString::fromUtf8(ask.text), QString::fromUtf8(ask.caption),
+                                      ask.icon, ask.buttons, this);
+        if (reply == zolvane::MessageReply::Cancel) {
             return false;
         }
     }

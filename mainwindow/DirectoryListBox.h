@@ -18,8 +18,8 @@ public:
 
     // The open folder: absolute, without a trailing "/" (but "/" itself).
     QString directory() const;
-    // Opens the folder; emits directoryChanged when the open folder changes. False, with nothing changed, when the folder cannot be
-    // read.
+    // Opens the folder; emits directoryChanged when the open folder changes. False, with nothing
+    // changed, when the folder cannot be read.
     bool setDirectory(const QString& path);
     // Opens the entry that is selected, when it is not the open folder already.
     void openSelected();

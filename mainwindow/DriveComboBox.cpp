@@ -3,14 +3,23 @@
 #include "mainwindow/DriveComboBox.h"
 
 #include <QAbstractItemView>
+#include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace zolvane::gui {
 
+namespace {
+
+// Room either side of an entry's text in the open list.
+constexpr int kEntryPadding = 12;
+
+}  // namespace
+
 DriveComboBox::DriveComboBox(platform::DriveQueries& drives, QWidget* parent)
     : QComboBox(parent), queries_(drives) {
-    // The open list widens to its longest entry; one wider than the screen keeps both ends.
+    // An entry wider than the screen keeps both ends in the open list too.
     view()->setTextElideMode(Qt::ElideMiddle);
     refreshDrives();
     // QComboBox moves its index before it emits activated, so drive_ still holds the drive
@@ -73,8 +82,28 @@ void DriveComboBox::refreshDrives() {
     setToolTip(currentText());
 }
 
+void DriveComboBox::refreshTexts() {
+    for (int i = 0; i < count(); ++i) {
+        setItemText(
+            i, QString::fromStdString(queries_.describe(itemData(i).toString().toStdString())));
+    }
+    setToolTip(currentText());
+}
+
+// The open list is as wide as its longest entry, within the screen: the box is too narrow for
+// a mount folder named after a long label.
 void DriveComboBox::showPopup() {
     refreshDrives();
+    const QFontMetrics metrics(view()->font());
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
+    }
+    int frame = 2 * view()->frameWidth() + kEntryPadding;
+    if (count() > maxVisibleItems()) {
+        frame += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    }
+    view()->setMinimumWidth(std::min(widest + frame, screen()->availableGeometry().width()));
     QComboBox::showPopup();
 }
 

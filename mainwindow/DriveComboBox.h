@@ -30,6 +30,11 @@ public:
     // Reads the machine's drives and what each holds again. The drive shown stays shown (and
     // listed) even when the machine no longer lists it, until another drive is set or picked.
     void refreshDrives();
+    // Asks again what each listed drive holds (a medium mounted or gone since the list was
+    // read), leaving the entries and the drive shown as they are.
+    void refreshTexts();
+    // Opens the list, read again first.
+    void showPopup() override;
 
 signals:
     // The user picked an entry; drive() still gives the drive shown before the pick, and
@@ -39,7 +44,6 @@ signals:
     void driveChanged();
 
 protected:
-    void showPopup() override;
     // A long mount folder or device name keeps both ends readable in a narrow box.
     void paintEvent(QPaintEvent* event) override;
 

@@ -449,6 +449,7 @@ void TForm1::checkDrive(DriveComboBox* list, DirectoryListBox* folders) {
         const QString drive = list->drive();
         const zolvane::platform::Medium now = drives_.medium(drive.toStdString());
         if (!now.root.empty()) {
+            list->refreshTexts();  // the readiness test may have mounted the disk just now
             folders->setDirectory(folderOnDrive(drive, QString::fromStdString(now.root)));
             return;
         }

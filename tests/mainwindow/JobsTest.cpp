@@ -407,8 +407,8 @@ TEST_F(JobsTest, AutomaticSizingWritesToTheDriveByItsName) {
         drives.devices["/dev/fake-fd0"] = dir.file("floppy");  // a disk goes in and is mounted
     };
     window->Button1Click();
-    EXPECT_EQ(boxes.texts(),
-              (std::vector<QString>{"フロッピーディスクを入れてください。", "分割が終了しました。"}));
+    EXPECT_EQ(boxes.texts(), (std::vector<QString>{"フロッピーディスクを入れてください。",
+                                                   "分割が終了しました。"}));
     EXPECT_EQ(Pieces(dir.file("floppy"), "BIG").size(), 3u);
 }
 

@@ -119,7 +119,7 @@ TEST_F(DriveComboBoxTest, ShowsWhatEachDriveHoldsAndKeepsItsName) {
     EXPECT_EQ(combo_.currentText(), "/dev/fd0 (FAKE FLOPPY)");
 
     drives_.devices = {{stick, ""}, {"/dev/fd0", "/media/user/FLOPPY"}};  // the disks swapped
-    QTest::keyClick(&combo_, Qt::Key_Down, Qt::AltModifier);             // opens the list
+    QTest::keyClick(&combo_, Qt::Key_Down, Qt::AltModifier);              // opens the list
     combo_.hidePopup();
     EXPECT_EQ(texts(), QStringList({Q(stick + " (FAKE FLOPPY)"), "/media/user/FLOPPY", "/"}));
     QTest::keyClick(&combo_, Qt::Key_Up);

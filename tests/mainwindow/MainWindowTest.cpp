@@ -324,6 +324,21 @@ TEST_F(WindowTest, ADriveWithoutMediumIsAskedForThenLeft) {
     EXPECT_EQ(w.FileListBox1->directory(), floppy);
 }
 
+// A removable drive picked after its disk went in opens the folder the disk is mounted at, and
+// the box shows that folder.
+TEST_F(WindowTest, APickedRemovableDriveOpensItsDisk) {
+    drives.devices = {{"/dev/fake-fd0", ""}};
+    drives.roots = {"/dev/fake-fd0", "/"};
+    const auto window = open();
+    drives.devices["/dev/fake-fd0"] = dir.file("floppy");
+    QTest::keyClick(window->DriveComboBox1, Qt::Key_Up);
+    EXPECT_EQ(window->DriveComboBox1->drive(), "/dev/fake-fd0");
+    EXPECT_EQ(window->DriveComboBox1->currentText(), floppy);
+    EXPECT_EQ(window->SrcDirectoryListBox->directory(), floppy);
+    EXPECT_EQ(window->FileListBox1->directory(), floppy);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 // Each control with a handler says its sentence; a disabled one counts as what holds it; a
 // control without a handler leaves the text as it was.
 TEST_F(WindowTest, MiniHelpFollowsTheMouse) {

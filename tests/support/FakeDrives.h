@@ -50,7 +50,8 @@ public:
         for (const auto& [device, mountedAt] : devices) {
             for (const std::string& prefix : {device, mountedAt}) {
                 if (!prefix.empty() && Holds(prefix, path)) {
-                    return {device, path.size() > prefix.size() ? path.substr(prefix.size() + 1) : "",
+                    return {device,
+                            path.size() > prefix.size() ? path.substr(prefix.size() + 1) : "",
                             true};
                 }
             }
@@ -64,7 +65,7 @@ public:
         return {best.empty() ? root : best, path, false};
     }
 
-    // A name that is neither listed nor known is not there: never ready.
+    // A name neither listed nor `root` is no drive of this machine: never ready.
     platform::Medium medium(const std::string& drive) override {
         const auto device = devices.find(drive);
         if (device != devices.end()) {
