@@ -41,8 +41,6 @@ QString NameOf(const QString& path) {
     return QString::fromStdString(name);
 }
 
-// A progress window of the job: owned by the application, not by the main window, whose
-// disabling would disable it too.
 // The packed archive was only ever a means to the pieces.
 void DeleteArchive(const QString& archive) {
     if (!QFile::remove(archive)) {
@@ -52,6 +50,8 @@ void DeleteArchive(const QString& archive) {
     }
 }
 
+// A progress window of the job: owned by the application, not by the main window, whose
+// disabling would disable it too.
 template <typename Window>
 Window* OpenProgressWindow(TForm1& main) {
     auto* window = new Window;
