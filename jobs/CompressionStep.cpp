@@ -13,6 +13,34 @@
 
 namespace zolvane::gui {
 
+namespace {
+
+// The library takes names relative to the current folder, so the file list's folder is
+// current while it packs, and only then: a process standing in a folder of a removable disk
+// keeps that disk from being unmounted. The folder before is a neutral one (the program never
+// stands on a removable drive); the home folder when it has gone.
+class FolderForPacking {
+public:
+    explicit FolderForPacking(const QString& folder)
+        : before_(QDir::currentPath()), entered_(QDir::setCurrent(folder)) {}
+    ~FolderForPacking() {
+        if (!QDir::setCurrent(before_)) {
+            QDir::setCurrent(QDir::homePath());
+        }
+    }
+    FolderForPacking(const FolderForPacking&) = delete;
+    FolderForPacking& operator=(const FolderForPacking&) = delete;
+
+    // False when the folder could not be entered: a mask would match files elsewhere then.
+    bool entered() const { return entered_; }
+
+private:
+    QString before_;
+    bool entered_;
+};
+
+}  // namespace
+
 QString CompressFiles(TForm1& window) {
     if (window.Archiver.busy()) {
         ShowMessage(QStringLiteral("UNLHA32.DLLが使用中です。\n分割を中止します。"),
@@ -32,7 +60,10 @@ QString CompressFiles(TForm1& window) {
     }
     // The names are the file list's, so the library looks for them in its folder, whatever
     // folder the dialog was in.
-    QDir::setCurrent(window.FileListBox1->directory());
+    const FolderForPacking packingFolder(window.FileListBox1->directory());
+    if (!packingFolder.entered()) {
+        return {};
+    }
     const bool recursive = window.RecursionBox->isChecked();
     const auto add = [&](const QString& nameOrMask) {
         const std::string command =
@@ -51,9 +82,6 @@ QString CompressFiles(TForm1& window) {
             }
         }
     }
-    // The archive's folder becomes current, so that pieces given as a bare name land beside
-    // the archive.
-    QDir::setCurrent(QFileInfo(archive).absolutePath());
     return packed ? archive : QString();
 }
 

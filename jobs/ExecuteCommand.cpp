@@ -4,6 +4,7 @@
 // hands the activation back.
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "mainwindow/TForm1.h"
 #include "pieces/PathRoutines.h"
 #include "split/DivideFile.h"
+#include "split/SplitMessages.h"
 #include "split/TForm2.h"
 
 namespace {
@@ -37,6 +39,15 @@ QString NameOf(const QString& path) {
     std::string folder, name;
     zolvane::SplitPath(path.toStdString(), folder, name);
     return QString::fromStdString(name);
+}
+
+// The packed archive was only ever a means to the pieces.
+void DeleteArchive(const QString& archive) {
+    if (!QFile::remove(archive)) {
+        zolvane::gui::ShowMessage(QStringLiteral("作成したLZHファイルの削除に失敗しました。"),
+                                  QStringLiteral("失敗"), MessageIcon::Information,
+                                  MessageButtons::Ok);
+    }
 }
 
 // A progress window of the job: owned by the application, not by the main window, whose
@@ -85,28 +96,34 @@ void TForm1::runSplit() {
                                   QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok);
         return;
     }
-    Form2 = OpenProgressWindow<TForm2>(*this);
-    jobRunning_ = true;
     QString destination;
     if (AutoSizeButton->isChecked()) {
-        // The first drive of the list stands for the floppy drive.
         if (AutoDrive.isEmpty()) {
             AutoDrive = firstDrive();
         }
+        // A place on the drive, not on a disk: the engine finds the disk in it before every
+        // piece, wherever that disk is mounted.
         destination = WithSeparator(AutoDrive) + name;
+        if (!waitForAutoDrive(destination)) {
+            if (ArchiveMade) {
+                DeleteArchive(source);
+            }
+            FileListBox1->refresh();
+            return;
+        }
     } else if (SetDestChk->isChecked()) {
         destination = WithSeparator(SplitDestDir) + name;
     } else {
-        destination = name;  // the current folder, normally the source's
+        // Beside the source: in the file list's folder, or the archive's when one was packed.
+        destination = WithSeparator(QFileInfo(source).absolutePath()) + name;
     }
+    Form2 = OpenProgressWindow<TForm2>(*this);
+    jobRunning_ = true;
     zolvane::gui::WindowSplitOperations operations(*this, *Form2);
     zolvane::DivideFile(source.toStdString(), destination.toStdString(), operations, drives_);
     zolvane::gui::WaitUntilActive(this);
-    // The packed archive was only ever a means to the pieces.
-    if (ArchiveMade && !QFile::remove(source)) {
-        zolvane::gui::ShowMessage(QStringLiteral("作成したLZHファイルの削除に失敗しました。"),
-                                  QStringLiteral("失敗"), MessageIcon::Information,
-                                  MessageButtons::Ok);
+    if (ArchiveMade) {
+        DeleteArchive(source);
     }
     delete Form2;
     Form2 = nullptr;
@@ -134,7 +151,27 @@ void TForm1::runJoin() {
     FileListBox1->refresh();
 }
 
+// Removable drives are listed first, so the system's disk is taken only on a machine without
+// any.
 QString TForm1::firstDrive() const {
-    const std::vector<std::string> roots = drives_.listDrives();
-    return roots.empty() ? QStringLiteral("/") : QString::fromStdString(roots.front());
+    const std::vector<std::string> names = drives_.listDrives();
+    return names.empty() ? QStringLiteral("/") : QString::fromStdString(names.front());
+}
+
+// A drive whose device is unplugged names no place the system can find: its path would lie on
+// whatever disk holds that bare path. The disk is asked for until the drive is back.
+bool TForm1::waitForAutoDrive(const QString& destination) {
+    for (;;) {
+        const zolvane::platform::DrivePlace place = drives_.placeOf(destination.toStdString());
+        if (place.removable || QString::fromStdString(place.drive) == AutoDrive) {
+            return true;
+        }
+        const zolvane::MessageBoxSpec& ask = zolvane::split_messages::kInsertDisk;
+        const zolvane::MessageReply reply =
+            zolvane::gui::ShowMessage(QString::fromUtf8(ask.text), QString::fromUtf8(ask.caption),
+                                      ask.icon, ask.buttons, this);
+        if (reply == zolvane::MessageReply::Cancel) {
+            return false;
+        }
+    }
 }

@@ -62,7 +62,7 @@ QString DirectoryListBox::directory() const {
 bool DirectoryListBox::setDirectory(const QString& path) {
     const QString folder = Normalised(path);
     const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable() || !QDir::setCurrent(folder)) {
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
         return false;
     }
     const bool changed = folder != directory_;

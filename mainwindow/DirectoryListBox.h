@@ -1,6 +1,7 @@
 // A folder tree list: the path from the root down to the open folder, then the open folder's
-// subfolders (hidden ones left out). A double click or Enter opens an entry; opening a folder
-// makes it the process's current folder.
+// subfolders (hidden ones left out). A double click or Enter opens an entry. The open folder
+// is the list's own: the process's current folder stays where it is, so that the program never
+// holds a disk the user may want to take out.
 #pragma once
 
 #include <QListWidget>
@@ -17,9 +18,8 @@ public:
 
     // The open folder: absolute, without a trailing "/" (but "/" itself).
     QString directory() const;
-    // Opens the folder and makes it the process's current folder; emits directoryChanged
-    // when the open folder changes. False, with nothing changed, when the folder cannot be
-    // read.
+    // Opens the folder; emits directoryChanged when the open folder changes. False, with nothing
+    // changed, when the folder cannot be read.
     bool setDirectory(const QString& path);
     // Opens the entry that is selected, when it is not the open folder already.
     void openSelected();

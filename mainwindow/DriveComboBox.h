@@ -1,5 +1,7 @@
-// A drive list: the machine's drives (mount points, removable media first), each shown by its
-// root path. The list is read again whenever it is opened, so media that came or went show.
+// A drive list: the machine's drives, removable drives first. Each entry keeps the drive's name
+// (a removable drive's device, a fixed volume's mount point) and shows what the drive holds now:
+// where its medium is mounted, else the device and its model. The list is read again whenever
+// it is opened, so drives and media that came or went show.
 #pragma once
 
 #include <QComboBox>
@@ -14,17 +16,25 @@ class DriveComboBox : public QComboBox {
 public:
     explicit DriveComboBox(platform::DriveQueries& drives, QWidget* parent = nullptr);
 
-    // The root of the drive shown; empty when the machine lists no drive.
+    // The name of the drive shown; empty when the machine lists no drive.
     QString drive() const;
-    // Shows the drive with that root, reading the machine's drives again when it is not
+    // Shows the drive of that name, reading the machine's drives again when it is not
     // listed; emits driveChanged when the drive shown changes. False when there is no such
     // drive (nothing changes then).
-    bool setDrive(const QString& root);
-    // The roots listed, in order.
+    bool setDrive(const QString& name);
+    // Shows the drive of that name even when the machine does not list it now (a saved drive
+    // whose device is unplugged): it gets an entry of its own.
+    void keepDrive(const QString& name);
+    // The names listed, in order.
     QStringList drives() const;
-    // Reads the machine's drives again. The drive shown stays shown (and listed) even when
-    // the machine no longer lists it, until another drive is set or picked.
+    // Reads the machine's drives and what each holds again. The drive shown stays shown (and
+    // listed) even when the machine no longer lists it, until another drive is set or picked.
     void refreshDrives();
+    // Asks again what each listed drive holds (a medium mounted or gone since the list was
+    // read), leaving the entries and the drive shown as they are.
+    void refreshTexts();
+    // Opens the list, read again first.
+    void showPopup() override;
 
 signals:
     // The user picked an entry; drive() still gives the drive shown before the pick, and
@@ -34,9 +44,13 @@ signals:
     void driveChanged();
 
 protected:
-    void showPopup() override;
+    // A long mount folder or device name keeps both ends readable in a narrow box.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showDrive(const QString& name);
+    void addDrive(const QString& name);
+
     platform::DriveQueries& queries_;
     QString drive_;
 };

@@ -101,7 +101,6 @@ void FileListBox::readFolder() {
     if (directory_.isEmpty()) {
         return;
     }
-    QDir::setCurrent(directory_);
     // Files (and links to files) only, hidden ones too: QDir::Files leaves folders out.
     QStringList names;
     for (const QString& name :

@@ -13,13 +13,13 @@ public:
     explicit FileListBox(QWidget* parent = nullptr);
 
     QString directory() const;
-    // Reads the folder and makes it the process's current folder.
+    // Reads the folder (the process's current folder stays where it is).
     void setDirectory(const QString& path);
     QString mask() const;
     // Reads the folder again when the mask differs from the one in use.
     void setMask(const QString& mask);
-    // Reads the folder again with the mask in use and makes it current; the item holding
-    // the focus caret and the selection stay on the names still listed.
+    // Reads the folder again with the mask in use; the item holding the focus caret and the
+    // selection stay on the names still listed.
     void refresh();
 
     void setMultiSelect(bool on);

@@ -151,12 +151,12 @@ void TForm1::PressOnlyBoxMouseMove() { Show(MiniHelp, "圧縮だけして分割�
 void TForm1::SaveSettingMouseMove() { Show(MiniHelp, "設定を保存します。"); }
 void TForm1::AboutMouseMove() { Show(MiniHelp, "バージョン情報を表示しています。"); }
 
-// The page is looked for in the current folder, then beside the program (the build tree),
-// then where an installation puts it (bin/../share/zolvane), so that browsing to another
-// folder does not lose it.
-QStringList TForm1::HelpFolders() {
+// The page is looked for in the source list's folder, then beside the program (the build
+// tree), then where an installation puts it (bin/../share/zolvane), so that browsing to
+// another folder does not lose it.
+QStringList TForm1::HelpFolders() const {
     const QString program = QCoreApplication::applicationDirPath();
-    return {QDir::currentPath(), program,
+    return {SrcDirectoryListBox->directory(), program,
             QDir::cleanPath(program + QStringLiteral("/../share/zolvane"))};
 }
 

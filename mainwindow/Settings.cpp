@@ -79,8 +79,10 @@ void TForm1::loadSettings() {
         if (!drive.isValid() || drive.toString().isEmpty()) {
             return;
         }
-        // A drive that is not there now (a stick taken out) leaves the list as it is.
-        AutoDriveComboBox->setDrive(drive.toString());
+        // The drive's name finds it again with or without a disk in it. One that is not there
+        // now (a stick taken out) stays chosen, as an entry of its own: another drive in its
+        // place would take pieces meant for a floppy.
+        AutoDriveComboBox->keepDrive(drive.toString());
         const std::pair<const char*, QCheckBox*> boxes[] = {
             {"PressChk", PressChkBox}, {"RecursionChk", RecursionBox}, {"PressOnlyChk", PressOnlyBox}};
         for (const auto& [name, box] : boxes) {

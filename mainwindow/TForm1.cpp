@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -70,20 +71,24 @@ TForm1::TForm1(zolvane::platform::DriveQueries& drives, std::vector<std::string>
     // The lists start in the process's current folder, on its drive, as laid out: no
     // handler runs for that.
     const QString here = QDir::currentPath();
-    const QString hereDrive = listedDriveOf(here);
-    for (DriveComboBox* list : {DriveComboBox1, DestDriveComboBox, AutoDriveComboBox}) {
-        list->setDrive(hereDrive);
+    const zolvane::platform::DrivePlace herePlace = drives_.placeOf(here.toStdString());
+    for (DriveComboBox* list : {DriveComboBox1, DestDriveComboBox}) {
+        list->keepDrive(QString::fromStdString(herePlace.drive));
     }
     SrcDirectoryListBox->setDirectory(here);
     FileListBox1->setDirectory(here);
     DestDirectoryListBox->setDirectory(here);
     rememberFolder(here);
+    // Standing on a removable drive would keep its disk from being unmounted.
+    if (herePlace.removable) {
+        QDir::setCurrent(QDir::homePath());
+    }
     connectHandlers();
     watchMouse();
-    // Automatic sizing starts on the first drive of the list, the floppy drive if any.
-    const QStringList roots = AutoDriveComboBox->drives();
-    if (!roots.isEmpty()) {
-        AutoDriveComboBox->setDrive(roots.front());
+    // Automatic sizing starts on the first drive of the list: removable drives come first.
+    const QStringList names = AutoDriveComboBox->drives();
+    if (!names.isEmpty()) {
+        AutoDriveComboBox->setDrive(names.front());
     }
     FormCreate();
 }
@@ -385,21 +390,26 @@ void TForm1::JoinButtonClick() {
 }
 
 // Shows a mode's remembered destination: on its drive when that drive is ready, else on the
-// first ready drive, whose root then becomes the remembered folder. The folder opened is the
-// one remembered before the drive list moved (its change events pass through the folder).
+// first ready drive, whose medium's root then becomes the remembered folder. The folder opened
+// is the one remembered before the drive list moved (its change events pass through the
+// folder).
 void TForm1::showRememberedDestination(QString& remembered, bool skipRemembered) {
     QString folder = remembered;
-    const QString drive = listedDriveOf(folder);
-    if (drives_.isReady(drive.toStdString())) {
-        DestDriveComboBox->setDrive(drive);
+    const QString drive = QString::fromStdString(drives_.driveOf(folder.toStdString()));
+    if (!drives_.medium(drive.toStdString()).root.empty()) {
+        DestDriveComboBox->keepDrive(drive);
     } else {
         bool found = false;
-        for (const QString& root : DestDriveComboBox->drives()) {
-            if ((skipRemembered && root == drive) || !drives_.isReady(root.toStdString())) {
+        for (const QString& name : DestDriveComboBox->drives()) {
+            if (skipRemembered && name == drive) {
                 continue;
             }
-            DestDriveComboBox->setDrive(root);
-            folder = root;
+            const std::string root = drives_.medium(name.toStdString()).root;
+            if (root.empty()) {
+                continue;
+            }
+            DestDriveComboBox->setDrive(name);
+            folder = QString::fromStdString(root);
             found = true;
             break;
         }
@@ -436,16 +446,20 @@ void TForm1::DestDriveComboBoxChange() {
 // before, which is checked again in turn.
 void TForm1::checkDrive(DriveComboBox* list, DirectoryListBox* folders) {
     for (;;) {
-        const QString root = list->drive();
-        if (drives_.isReady(root.toStdString())) {
-            folders->setDirectory(folderOnDrive(root));
+        const QString drive = list->drive();
+        const zolvane::platform::Medium now = drives_.medium(drive.toStdString());
+        if (!now.root.empty()) {
+            list->refreshTexts();  // the readiness test may have mounted the disk just now
+            folders->setDirectory(folderOnDrive(drive, QString::fromStdString(now.root)));
             return;
         }
         const zolvane::MessageReply reply = zolvane::gui::ShowMessage(
-            root + QStringLiteral(" ドライブの準備ができていません。"), QStringLiteral("エラー"),
-            zolvane::MessageIcon::Warning, zolvane::MessageButtons::RetryCancel, this);
+            QString::fromStdString(drives_.describe(drive.toStdString())) +
+                QStringLiteral(" ドライブの準備ができていません。"),
+            QStringLiteral("エラー"), zolvane::MessageIcon::Warning,
+            zolvane::MessageButtons::RetryCancel, this);
         if (reply == zolvane::MessageReply::Cancel) {
-            if (!LastDrive.isEmpty() && LastDrive != root) {
+            if (!LastDrive.isEmpty() && LastDrive != drive) {
                 list->setDrive(LastDrive);
             }
             return;
@@ -453,33 +467,22 @@ void TForm1::checkDrive(DriveComboBox* list, DirectoryListBox* folders) {
     }
 }
 
-// The longest listed root that holds the path: every path lies on "/" at least.
-QString TForm1::listedDriveOf(const QString& path) const {
-    QString best;
-    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
-    for (const std::string& listed : drives_.listDrives()) {
-        const QString root = QString::fromStdString(listed);
-        const bool holds = root == QLatin1String("/") || absolute == root ||
-                           absolute.startsWith(root + QLatin1Char('/'));
-        if (holds && root.size() > best.size()) {
-            best = root;
+// A drive opens where a list last left it, as a drive's current folder does (on a removable
+// drive, that folder on whatever disk is in it now), else at the root of its medium.
+QString TForm1::folderOnDrive(const QString& drive, const QString& root) {
+    const auto remembered = folderOfDrive_.constFind(drive);
+    if (remembered != folderOfDrive_.cend()) {
+        const auto there = drives_.pathOn(*remembered);
+        if (there && QFileInfo(QString::fromStdString(*there)).isDir()) {
+            return QString::fromStdString(*there);
         }
     }
-    return best.isEmpty() ? QStringLiteral("/") : best;
-}
-
-// A drive opens where it was last left, as a drive's current folder does: the process's
-// current folder when it lies there, else the folder a list last showed there, else its root.
-QString TForm1::folderOnDrive(const QString& root) const {
-    const QString here = QDir::currentPath();
-    if (listedDriveOf(here) == root) {
-        return here;
-    }
-    return folderOfDrive_.value(root, root);
+    return root;
 }
 
 void TForm1::rememberFolder(const QString& folder) {
-    folderOfDrive_[listedDriveOf(folder)] = folder;
+    const zolvane::platform::DrivePlace place = drives_.placeOf(folder.toStdString());
+    folderOfDrive_[QString::fromStdString(place.drive)] = place;
 }
 
 void TForm1::SetDestChkClick() {

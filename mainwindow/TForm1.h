@@ -98,9 +98,10 @@ public:
     QString JoinDestDir;
     bool SplitDestChecked = false;
     bool JoinDestChecked = false;
-    // The root of the automatic-sizing drive; empty until that list first changes.
+    // The name of the automatic-sizing drive (a removable drive's device); empty until that
+    // list first changes.
     QString AutoDrive;
-    // The root a drive list showed before the user's latest pick; both lists share it.
+    // The drive a drive list showed before the user's latest pick; both lists share it.
     QString LastDrive;
     // Whether the running split works on an archive the compression step made.
     bool ArchiveMade = false;
@@ -135,7 +136,7 @@ public:
 
     // Mini-help and help page.
     void HelpButtonClick();
-    static QStringList HelpFolders();
+    QStringList HelpFolders() const;
     void Button1MouseMove();
     void HelpButtonMouseMove();
     void ExitButtonMouseMove();
@@ -190,8 +191,7 @@ private:
                    bool enteredChecked, QString& enteredFolder, bool skipRemembered);
     void showRememberedDestination(QString& remembered, bool skipRemembered);
     void checkDrive(zolvane::gui::DriveComboBox* list, zolvane::gui::DirectoryListBox* folders);
-    QString listedDriveOf(const QString& path) const;
-    QString folderOnDrive(const QString& root) const;
+    QString folderOnDrive(const QString& drive, const QString& root);
     void rememberFolder(const QString& folder);
     bool setFreeSizeFromText();
 
@@ -199,6 +199,7 @@ private:
     void runSplit();
     void runJoin();
     QString firstDrive() const;
+    bool waitForAutoDrive(const QString& destination);
 
     // Settings.
     void loadPosition();
@@ -209,8 +210,9 @@ private:
 
     zolvane::platform::DriveQueries& drives_;
     std::vector<std::string> archiverFolders_;
-    // The folder each drive showed last, as a drive's current folder.
-    QMap<QString, QString> folderOfDrive_;
+    // Where each drive showed a folder last, as a drive's current folder; on a removable
+    // drive, relative to its medium.
+    QMap<QString, zolvane::platform::DrivePlace> folderOfDrive_;
     QMap<QWidget*, void (TForm1::*)()> mouseMoveHandlers_;
     QSet<QWidget*> layoutControls_;
     bool ended_ = false;       // the position is written and the library released once

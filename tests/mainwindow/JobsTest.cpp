@@ -70,6 +70,12 @@ protected:
         source = test::PatternBytes(2500000, 3);
         test::WriteBytes(dir.file("work/BIG.DAT"), source);
         fs::create_directories(dir.file("out"));
+        reopen();
+    }
+
+    // A new window, as at a restart, with the drives and settings as they are now.
+    void reopen() {
+        window.reset();
         window = open();
         window->move(100, 60);
         window->show();
@@ -122,7 +128,7 @@ TEST_F(JobsTest, SplitsLandWhereTheRulesSay) {
         std::string shown;   // how the progress window names them
     };
     const std::vector<Case> cases = {
-        {"the current folder", [](TForm1&) {}, dir.file("work"), ""},
+        {"beside the source", [](TForm1&) {}, dir.file("work"), dir.file("work") + "/"},
         {"the destination box", [&](TForm1& w) {
              w.SetDestChk->setChecked(true);
              w.SplitDestDir = Q(dir.file("out"));
@@ -291,7 +297,7 @@ TEST_F(JobsTest, TheOverwritePromptAnswers) {
         PromptAnswerer answerer(one.answer);
         window->Button1Click();
         EXPECT_EQ(answerer.names.size(), one.questions);
-        EXPECT_EQ(answerer.names.front(), "BIG.000") << "the piece as the split names it";
+        EXPECT_EQ(answerer.names.front(), work + "/BIG.000") << "the piece as the split names it";
         EXPECT_EQ(answerer.offsets.front(), QPoint(32, 32));
         EXPECT_EQ(boxes.texts(), std::string(one.message).empty()
                                      ? std::vector<QString>{}
@@ -331,6 +337,7 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
     also.front()->setSelected(true);
     window->Button1Click();
     EXPECT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
+    EXPECT_EQ(QDir::currentPath(), work) << "the packing folder is current only while it packs";
     EXPECT_EQ(boxes.saveDialogsAsking, std::vector<bool>{true});
     EXPECT_FALSE(fs::exists(dir.file("out/MAIL.LZH"))) << "the archive goes after the split";
     EXPECT_TRUE(fs::exists(dir.file("out/MAIL.000")));
@@ -378,6 +385,64 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
                                                    "分割に失敗しました"}));
     EXPECT_EQ(boxes.shown[0].caption, "情報");
     EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+}
+
+// Automatic sizing starts on the removable drive, not on the system's disk, and writes to the
+// drive by its device's name: started without a disk, the split asks for one and writes to it
+// wherever it is mounted. The name is what the settings keep.
+TEST_F(JobsTest, AutomaticSizingWritesToTheDriveByItsName) {
+    drives.devices = {{"/dev/fake-fd0", ""}};
+    drives.roots = {"/dev/fake-fd0", "/"};
+    reopen();
+    EXPECT_EQ(window->AutoDrive, "/dev/fake-fd0");
+    EXPECT_EQ(window->AutoDriveComboBox->currentText(), "/dev/fake-fd0 (FAKE FLOPPY)");
+    window->AutoSizeButton->setChecked(true);
+    window->SaveSettingClick();
+    EXPECT_EQ(store().value("Setting/DivideDrive").toString(), "/dev/fake-fd0");
+
+    choose("BIG.DAT");
+    drives.otherwise = 1000000;
+    boxes.nextAnswers = {MessageReply::Retry};
+    boxes.onShow = [&](const gui::RecordedBox&) {
+        drives.devices["/dev/fake-fd0"] = dir.file("floppy");  // a disk goes in and is mounted
+    };
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), (std::vector<QString>{"フロッピーディスクを入れてください。",
+                                                   "分割が終了しました。"}));
+    EXPECT_EQ(Pieces(dir.file("floppy"), "BIG").size(), 3u);
+}
+
+// A saved drive whose device is unplugged stays chosen at the restart: the split asks for its
+// disk and writes nowhere else, and once the drive is back the pieces go to its disk.
+TEST_F(JobsTest, ASavedDriveThatIsAbsentAsksForItsDisk) {
+    const std::string gone = "/dev/disk/by-id/usb-GONE";
+    save({{"Setting/DivideMode", 5}, {"Setting/FreeSize", 1}, {"Setting/DivideDrive", Q(gone)}});
+    reopen();
+    EXPECT_TRUE(window->AutoSizeButton->isChecked());
+    EXPECT_EQ(window->AutoDrive, Q(gone));
+    EXPECT_EQ(window->AutoDriveComboBox->currentText(), Q(gone));
+    EXPECT_EQ(window->AutoDriveComboBox->drives(), QStringList({floppy, "/", Q(gone)}));
+
+    // The stick goes back in while the second question is up.
+    choose("BIG.DAT");
+    drives.otherwise = 1000000;
+    boxes.nextAnswers = {MessageReply::Retry, MessageReply::Retry};
+    boxes.onShow = [&](const gui::RecordedBox&) {
+        if (boxes.shown.size() == 2) {
+            EXPECT_EQ(Form2, nullptr) << "no job before the drive is there";
+            drives.devices = {{gone, dir.file("out")}};
+            drives.roots.insert(drives.roots.begin(), gone);
+        }
+    };
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), (std::vector<QString>{"フロッピーディスクを入れてください。",
+                                                   "フロッピーディスクを入れてください。",
+                                                   "分割が終了しました。"}));
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::RetryCancel);
+    EXPECT_EQ(Pieces(dir.file("out"), "BIG").size(), 3u);
+    for (const char* elsewhere : {"", "floppy", "work"}) {
+        EXPECT_TRUE(Pieces(dir.file(elsewhere), "BIG").empty()) << elsewhere;
+    }
 }
 
 TEST_F(JobsTest, NothingChosenOpensNoWindow) {

@@ -90,6 +90,19 @@ TEST_F(WindowTest, StartUpAppliesWhatTheSettingsHold) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+// Started in a folder of a removable disk, the lists open there but the process moves to the
+// home folder: standing on the disk would keep it from being unmounted.
+TEST_F(WindowTest, StartedOnARemovableDiskTheProcessMovesHome) {
+    drives.devices = {{"/dev/fake-fd0", dir.file("floppy")}};
+    drives.roots = {"/dev/fake-fd0", "/"};
+    QDir::setCurrent(floppy);
+    const auto window = open();
+    EXPECT_EQ(window->SrcDirectoryListBox->directory(), floppy);
+    EXPECT_EQ(window->DestDirectoryListBox->directory(), floppy);
+    EXPECT_EQ(window->DriveComboBox1->drive(), "/dev/fake-fd0");
+    EXPECT_EQ(QDir::currentPath(), QDir::homePath());
+}
+
 TEST_F(WindowTest, TheWindowComesBackWhereItWas) {
     {
         const auto window = open();
@@ -228,6 +241,7 @@ TEST_F(WindowTest, ModeSwitchRoundTrips) {
     w.DestDriveComboBox->setDrive(floppy);
     EXPECT_EQ(w.DestDirectoryListBox->directory(), floppy);
     EXPECT_EQ(w.SplitDestDir, floppy);
+    EXPECT_EQ(QDir::currentPath(), work);
 
     w.JoinButton->setChecked(true);
     EXPECT_FALSE(w.SetDestChk->isChecked()) << "the first join shows the box unchecked";
@@ -306,8 +320,23 @@ TEST_F(WindowTest, ADriveWithoutMediumIsAskedForThenLeft) {
     drives.notReady.clear();
     QTest::keyClick(w.DriveComboBox1, Qt::Key_Up);
     EXPECT_EQ(w.SrcDirectoryListBox->directory(), floppy);
-    EXPECT_EQ(QDir::currentPath(), floppy) << "the list's folder is the current one";
+    EXPECT_EQ(QDir::currentPath(), work) << "the process stays out of the list's folder";
     EXPECT_EQ(w.FileListBox1->directory(), floppy);
+}
+
+// A removable drive picked after its disk went in opens the folder the disk is mounted at, and
+// the box shows that folder.
+TEST_F(WindowTest, APickedRemovableDriveOpensItsDisk) {
+    drives.devices = {{"/dev/fake-fd0", ""}};
+    drives.roots = {"/dev/fake-fd0", "/"};
+    const auto window = open();
+    drives.devices["/dev/fake-fd0"] = dir.file("floppy");
+    QTest::keyClick(window->DriveComboBox1, Qt::Key_Up);
+    EXPECT_EQ(window->DriveComboBox1->drive(), "/dev/fake-fd0");
+    EXPECT_EQ(window->DriveComboBox1->currentText(), floppy);
+    EXPECT_EQ(window->SrcDirectoryListBox->directory(), floppy);
+    EXPECT_EQ(window->FileListBox1->directory(), floppy);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 // Each control with a handler says its sentence; a disabled one counts as what holds it; a

@@ -1,11 +1,14 @@
 // Pictures of the windows for the README and for checking the layout by eye: every page of
-// the main window in split mode and in join mode, then a split in progress and the overwrite
-// prompt, on a real display (Xvfb will do). Settings and files are made up in a scratch
+// the main window in split mode and in join mode, the settings page with long drive names (the
+// box closed and open), then a split in progress and the overwrite prompt, on a real display
+// (Xvfb will do). Settings and files are made up in a scratch
 // folder, so the user's own stay untouched; message boxes are answered unseen.
 // Usage: zolvane-screenshots OUTPUT_FOLDER
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
@@ -14,15 +17,14 @@
 #include <cstdio>
 #include <functional>
 
-#include <QLineEdit>
-#include <QPushButton>
-
 #include "jobs/ZolvaneApplication.h"
 #include "join/TOverWriteForm.h"
+#include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "tests/mainwindow/AtRound.h"
+#include "tests/support/FakeDrives.h"
 
 namespace {
 
@@ -87,6 +89,35 @@ private:
     QString progressFile_;
 };
 
+// Removable drives as a desktop shows them, a disk mounted at a folder of its long label and a
+// drive without a disk: the narrow automatic-drive box and its open list must keep them readable.
+bool DrawLongDriveNames(const QString& output) {
+    zolvane::test::FakeDrives drives;
+    drives.devices = {{"/dev/disk/by-id/usb-Generic_Flash_Disk_0123456789AB-0:0",
+                       "/media/root/PHOTOS_2026_SUMMER"},
+                      {"/dev/sdc", ""}};
+    for (const auto& [device, folder] : drives.devices) {
+        drives.roots.push_back(device);
+    }
+    drives.roots.insert(drives.roots.end(), {"/", "/home"});
+    TForm1 window(drives);
+    window.move(40, 40);
+    window.show();
+    window.AutoSizeButton->setChecked(true);
+    window.PageControl1->setCurrentWidget(window.SetOption);
+    QCoreApplication::processEvents();
+    if (!Save(window.screen()->grabWindow(window.winId()),
+              output + QStringLiteral("/settings-long-drives.png"))) {
+        return false;
+    }
+    window.AutoDriveComboBox->showPopup();
+    QCoreApplication::processEvents();
+    const bool saved =
+        Save(Screen(window), output + QStringLiteral("/settings-drive-list-open.png"));
+    window.AutoDriveComboBox->hidePopup();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,6 +134,10 @@ int main(int argc, char** argv) {
     QDir::setCurrent(scratch.path() + QStringLiteral("/docs"));
     QDir().mkpath(output);
 
+    // Before the main window: each window takes the program's main-window pointer while it lives.
+    if (!DrawLongDriveNames(output)) {
+        return 1;
+    }
     TForm1 window;
     window.move(40, 40);
     window.show();
