@@ -331,6 +331,10 @@ public:
             if (!device.empty()) {
                 return {block::DriveNameOf(block::DiskOf(device)), Below(device, target), true};
             }
+            // A drive that is not connected now: its name is all but the file's, and it is not
+            // ready until it is back. Nothing is ever written below /dev itself.
+            const std::string absent = fs::path(target).parent_path().string();
+            return {absent, Below(absent, target), true};
         }
         const std::vector<MountEntry> mounts = Mounts();
         const MountEntry* holder = nullptr;
@@ -371,6 +375,9 @@ public:
 
     Medium medium(const std::string& drive) override {
         const std::string disk = DiskOfDrive(drive);
+        if (disk.empty() && StartsWith(drive, "/dev/")) {
+            return {{}, drive + ": ドライブが接続されていません"};
+        }
         if (disk.empty()) {
             const std::string root = Normalised(drive);
             if (MountedAt(Mounts(), root) && Usable(root)) {

@@ -9,13 +9,15 @@
 #include "split/DivideFile.h"
 #include "tests/join/FakeJoinOperations.h"
 #include "tests/split/FakeSplitOperations.h"
-#include "tests/support/FakeSwapDrive.h"
+#include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"
 
 namespace zolvane {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kDrive = "/dev/fakefd";
 
 constexpr const char* kNextDisk = "次のフロッピーディスクを入れてください。";
 constexpr const char* kPieceMissing =
@@ -32,15 +34,17 @@ protected:
         sourcePath = home.file("REPORT.DOC");
         source = test::PatternBytes(250);
         test::WriteBytes(sourcePath, source);
-        drive.mountedAt = disks[0];
+        drive.devices[kDrive] = disks[0];
     }
+
+    std::string& mountedAt() { return drive.devices[kDrive]; }
 
     // The next disk goes in at every prompt with this text.
     void swapAt(test::FakePrompts& prompts, const std::string& text) {
         prompts.replies = std::deque<MessageReply>(10, MessageReply::Ok);
         prompts.onMessage = [this, text](const test::ShownMessage& shown) {
             if (shown.text == text) {
-                drive.mountedAt = disks.at(++inserted);
+                mountedAt() = disks.at(++inserted);
             }
         };
     }
@@ -51,7 +55,7 @@ protected:
     std::size_t inserted = 0;
     std::string sourcePath;
     test::Bytes source;
-    test::FakeSwapDrive drive;
+    test::FakeDrives drive;
 };
 
 TEST_F(DiskSwapTest, SplitAndJoinFollowTheDriveFromFolderToFolder) {
@@ -60,18 +64,18 @@ TEST_F(DiskSwapTest, SplitAndJoinFollowTheDriveFromFolderToFolder) {
     const std::int32_t firstHeader = kFirstHeaderFixedBytes + static_cast<std::int32_t>(sourcePath.size()) + 1;
     drive.script = {firstHeader + 100, 0, 104, 0, 1000};
     swapAt(split, kNextDisk);
-    ASSERT_EQ(DivideFile(sourcePath, drive.name + "/REPORT.DOC", split, drive), 0);
+    ASSERT_EQ(DivideFile(sourcePath, std::string(kDrive) + "/REPORT.DOC", split, drive), 0);
     EXPECT_EQ(split.pieces, (std::vector<std::string>{disks[0] + "/REPORT.000", disks[1] + "/REPORT.001",
                                                       disks[2] + "/REPORT.002"}));
     EXPECT_EQ(drive.released, (std::vector<std::string>{disks[0], disks[1]}))
         << "each full disk is let go before the next is asked for";
-    EXPECT_EQ(split.messages[0].detail, drive.name);
+    EXPECT_EQ(split.messages[0].detail, disks[0]) << "the prompt names the drive as its list shows it";
 
     // Joined from the first disk as the user found it, with the same swaps.
     test::TempDir out;
     test::FakeJoinOperations join;
     inserted = 0;
-    drive.mountedAt = disks[0];
+    mountedAt() = disks[0];
     drive.released.clear();
     drive.releaseProblem = "DISK: busy";
     swapAt(join, kPieceMissing);
@@ -90,34 +94,34 @@ TEST_F(DiskSwapTest, ADiskGoneMidwayIsNeverReplacedByItsBareFolder) {
     split.replies = {MessageReply::Retry};
     split.onEvents = [&](int round) {
         if (round == 1) {
-            drive.mountedAt.clear();  // taken out; its folder stays behind, bare
+            mountedAt().clear();  // taken out; its folder stays behind, bare
         }
     };
-    split.onMessage = [&](const test::ShownMessage&) { drive.mountedAt = disks[1]; };
+    split.onMessage = [&](const test::ShownMessage&) { mountedAt() = disks[1]; };
     source = test::PatternBytes(600);
     test::WriteBytes(sourcePath, source);
     ASSERT_EQ(DivideFile(sourcePath, disks[0] + "/REPORT.DOC", split, drive), 0);
     ASSERT_FALSE(split.messages.empty());
     EXPECT_EQ(split.messages[0].text, "分割ファイルを作成できません。");
-    EXPECT_EQ(split.messages[0].detail, drive.name + ": no disk");
+    EXPECT_EQ(split.messages[0].detail, std::string(kDrive) + ": no disk");
     EXPECT_FALSE(fs::exists(disks[0] + "/REPORT.001")) << "nothing lands where the disk was";
     EXPECT_TRUE(fs::exists(disks[1] + "/REPORT.001"));
 }
 
 TEST_F(DiskSwapTest, ADriveWithoutADiskIsNotReadyForEitherEngine) {
-    drive.mountedAt.clear();
+    mountedAt().clear();
     test::FakeSplitOperations split;
     split.choice = SizeChoice::Automatic;
-    EXPECT_EQ(DivideFile(sourcePath, drive.name + "/REPORT.DOC", split, drive), -1);
+    EXPECT_EQ(DivideFile(sourcePath, std::string(kDrive) + "/REPORT.DOC", split, drive), -1);
     ASSERT_EQ(split.messages.size(), 1u);
     EXPECT_EQ(split.messages[0].text, "フロッピーディスクを入れてください。");
-    EXPECT_EQ(split.messages[0].detail, drive.name + ": no disk");
+    EXPECT_EQ(split.messages[0].detail, std::string(kDrive) + ": no disk");
 
     test::FakeJoinOperations join;
-    EXPECT_EQ(JoinFile(drive.name + "/REPORT.000", home.path().string() + "/", join, drive), -1);
+    EXPECT_EQ(JoinFile(std::string(kDrive) + "/REPORT.000", home.path().string() + "/", join, drive), -1);
     ASSERT_FALSE(join.messages.empty());
     EXPECT_EQ(join.messages[0].text, "フロッピーディスクを入れてください。");
-    EXPECT_EQ(join.messages[0].detail, drive.name + ": no disk");
+    EXPECT_EQ(join.messages[0].detail, std::string(kDrive) + ": no disk");
 }
 
 }  // namespace

@@ -89,9 +89,24 @@ public:
         }
         return notReady.count(drive) == 0 && next().has_value();
     }
-    std::optional<std::int32_t> freeBytes(const std::string&) override {
+    std::optional<std::int32_t> freeBytes(const std::string& drive) override {
         ++freeQueries;
+        const auto device = devices.find(drive);
+        if (device != devices.end() && device->second.empty()) {
+            return std::nullopt;
+        }
         return next();
+    }
+
+    // Where each device's medium was mounted when the engine let it go, and what it answers.
+    std::vector<std::string> released;
+    std::string releaseProblem;
+    std::string release(const std::string& drive) override {
+        const auto device = devices.find(drive);
+        if (device != devices.end()) {
+            released.push_back(device->second);
+        }
+        return releaseProblem;
     }
 
 private:
