@@ -12,6 +12,7 @@
 #include "jobs/WindowOperations.h"
 #include "join/JoinFile.h"
 #include "join/TForm3.h"
+#include "join/TOverWriteForm.h"
 #include "mainwindow/Activation.h"
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/FileListBox.h"
@@ -69,6 +70,19 @@ void TForm1::Button1Click() {
     }
     if (JoinButton->isChecked()) {
         runJoin();
+    }
+    if (stopRequested_) {
+        close();
+    }
+}
+
+void TForm1::requestStop() {
+    stopRequested_ = true;
+    if (OverWriteForm != nullptr) {
+        OverWriteForm->Button3Click();  // the prompt's Cancel
+    }
+    if (!jobRunning_) {
+        close();
     }
 }
 

@@ -2,6 +2,7 @@
 // are honoured.
 #include <exception>
 
+#include "jobs/StopSignals.h"
 #include "jobs/ZolvaneApplication.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     zolvane::gui::ZolvaneApplication application(argc, argv, styleGiven);
     try {
         TForm1 window;
+        zolvane::gui::WatchStopSignals(window);
         window.show();
         application.exec();
     } catch (const std::exception& error) {

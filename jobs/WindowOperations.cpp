@@ -10,6 +10,7 @@
 #include "mainwindow/Activation.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
+#include "platform/Console.h"
 #include "split/TForm2.h"
 
 namespace zolvane::gui {
@@ -80,7 +81,7 @@ void WindowSplitOperations::processEvents() {
 
 // The user's cancel is the progress window handing the activation back to the main window.
 bool WindowSplitOperations::cancelRequested() {
-    return IsActiveWindow(&main_);
+    return IsActiveWindow(&main_) || platform::Interrupted();
 }
 
 OverwriteAnswer WindowSplitOperations::askOverwrite(const std::string& piecePath) {
@@ -114,7 +115,7 @@ void WindowJoinOperations::processEvents() {
 }
 
 bool WindowJoinOperations::cancelRequested() {
-    return IsActiveWindow(&main_);
+    return IsActiveWindow(&main_) || platform::Interrupted();
 }
 
 // The prompt names the file as it was recorded.

@@ -7,6 +7,7 @@
 
 #include "join/TForm3.h"
 #include "mainwindow/Activation.h"
+#include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "mainwindow/WindowParts.h"
 #include "split/TForm2.h"
@@ -78,6 +79,9 @@ void TOverWriteForm::closeEvent(QCloseEvent* event) {
 namespace zolvane::gui {
 
 OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name) {
+    if (AskingStopped()) {
+        return OverwriteAnswer::Cancel;
+    }
     auto* prompt = new TOverWriteForm;
     OverWriteForm = prompt;
     prompt->move(progressWindow->x() + 32, progressWindow->y() + 32);

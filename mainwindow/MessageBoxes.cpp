@@ -7,6 +7,8 @@ namespace zolvane::gui {
 namespace {
 
 MessageBoxRecorder* gRecorder = nullptr;
+bool gStopped = false;
+QMessageBox* gOpenBox = nullptr;  // the box that waits for an answer now
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
     switch (icon) {
@@ -47,8 +49,22 @@ MessageReply ReplyOf(int button) {
 
 }  // namespace
 
+void StopAsking(bool stop) {
+    gStopped = stop;
+    if (stop && gOpenBox != nullptr) {
+        gOpenBox->done(QMessageBox::Cancel);
+    }
+}
+
+bool AskingStopped() {
+    return gStopped;
+}
+
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
                          MessageButtons buttons, QWidget* parent) {
+    if (gStopped) {
+        return buttons == MessageButtons::Ok ? MessageReply::Ok : MessageReply::Cancel;
+    }
     if (gRecorder != nullptr) {
         gRecorder->shown.push_back({text, caption, icon, buttons});
         if (gRecorder->onShow) {
@@ -67,7 +83,10 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
     // Application-modal, as the program's boxes always are.
     QMessageBox box(IconOf(icon), caption, text, ButtonsOf(buttons), parent);
     box.setWindowModality(Qt::ApplicationModal);
-    return ReplyOf(box.exec());
+    gOpenBox = &box;
+    const int pressed = box.exec();
+    gOpenBox = nullptr;
+    return ReplyOf(gStopped ? QMessageBox::Cancel : pressed);
 }
 
 void ShowErrorBox(const QString& message) {

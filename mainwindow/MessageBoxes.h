@@ -21,6 +21,12 @@ inline constexpr const char* kApplicationTitle = "Zolvane for Win95";
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
                          MessageButtons buttons, QWidget* parent = nullptr);
 
+// When the program is asked to stop (a logout, a kill): from now on no box is shown and
+// every box answers Cancel (OK when it has no other button), and a box that is up now is
+// closed as Cancel. False lets boxes be shown again.
+void StopAsking(bool stop = true);
+bool AskingStopped();
+
 // The generic error box: the message and ".", under the application's title.
 void ShowErrorBox(const QString& message);
 

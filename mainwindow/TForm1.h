@@ -108,6 +108,9 @@ public:
 
     // Handlers of the controls.
     void Button1Click();
+    // The program is asked to stop (a logout, a kill): a job in progress is cancelled as
+    // the user's Cancel would, and the window closes once no job runs.
+    void requestStop();
     void DivideButtonClick();
     void JoinButtonClick();
     void DriveComboBox1Click();
@@ -217,6 +220,7 @@ private:
     QSet<QWidget*> layoutControls_;
     bool ended_ = false;       // the position is written and the library released once
     bool jobRunning_ = false;  // a job's engine is running inside Button1Click
+    bool stopRequested_ = false;
 };
 
 // The main window, from its creation to the end of the program.

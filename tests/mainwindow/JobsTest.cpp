@@ -12,15 +12,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
+#include "jobs/StopSignals.h"
 #include "join/TForm3.h"
 #include "join/TOverWriteForm.h"
 #include "mainwindow/Activation.h"
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
+#include "mainwindow/MessageBoxes.h"
+#include "platform/Console.h"
 #include "split/TForm2.h"
 #include "tests/mainwindow/AtRound.h"
 #include "tests/mainwindow/WindowTest.h"
@@ -264,6 +268,49 @@ TEST_F(JobsTest, CancelStopsTheJob) {
             fs::remove(dir.file("out/BIG.000"));
             window->Button1Click();
             ASSERT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
+        }
+    }
+}
+
+// A logout or a kill during a job stops it as the user's Cancel would, then closes the window.
+TEST_F(JobsTest, AStopSignalCancelsTheJobAndClosesTheWindow) {
+    freeSize(1000000);
+    window->SetDestChk->setChecked(true);
+    window->DestDirectoryListBox->setDirectory(Q(dir.file("out")));
+    choose("BIG.DAT");
+    window->Button1Click();  // a whole set to join
+    for (const int stop : {SIGTERM, SIGHUP}) {
+        for (const bool join : {false, true}) {
+            SCOPED_TRACE(std::to_string(stop) + (join ? " join" : " split"));
+            window = open();
+            window->show();
+            gui::WatchStopSignals(*window);
+            window->SetDestChk->setChecked(true);
+            if (join) {
+                window->SrcDirectoryListBox->setDirectory(Q(dir.file("out")));
+                window->JoinButton->setChecked(true);
+                window->DestDirectoryListBox->setDirectory(Q(dir.file("floppy")));
+                choose("BIG.000");
+            } else {
+                freeSize(1000000);
+                window->SplitDestDir = Q(dir.file("work"));
+                choose("BIG.DAT");
+            }
+            AtRound(1, [stop] { raise(stop); });  // after the first block
+            window->Button1Click();
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(window->isVisible()) << "the window closes once the job has stopped";
+            if (join) {
+                EXPECT_TRUE(fs::is_empty(dir.file("floppy"))) << "the destination is as it was";
+            } else {
+                EXPECT_TRUE(fs::exists(dir.file("work/BIG.000")));
+                EXPECT_FALSE(fs::exists(dir.file("work/BIG.002")));
+                for (const char* piece : {"work/BIG.000", "work/BIG.001"}) {
+                    fs::remove(dir.file(piece));
+                }
+            }
+            platform::StopWatchingInterrupt();
+            gui::StopAsking(false);
         }
     }
 }
