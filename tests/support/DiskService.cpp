@@ -144,17 +144,6 @@ bool UdevAnswers() {
     return RunTool("udevadm", {"control", "--ping", "--timeout=1"}).exitCode == 0;
 }
 
-bool WaitFor(const auto& condition, Clock::duration limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
 // Starts a daemon outside this process's session with its output in a log, so that it may
 // outlive this test for the next one and ctest never waits on a pipe it inherited.
 pid_t SpawnDaemon(const std::vector<std::string>& command, const std::string& logPath) {
@@ -468,6 +457,17 @@ DiskService::~DiskService() {
     --Held(mode_);
     StopUnused();
     close(control);
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::steady_clock::duration limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 }  // namespace zolvane::test

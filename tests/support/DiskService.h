@@ -4,6 +4,8 @@
 // last test that needs it is done.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,10 @@ private:
 std::string FindTool(const std::string& name);
 // Runs a system tool found by FindTool; exit code 127 when there is no such tool.
 ProgramResult RunTool(const std::string& name, const std::vector<std::string>& args);
+// Asks `condition` every 50 ms until it holds (true) or `limit` has passed (false): the
+// services answer a change only after a while.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::steady_clock::duration limit);
+
 // Whether some process owns UDisks2's name on the system bus. Asking never starts it.
 bool UDisksOnBus();
 

@@ -31,17 +31,6 @@ constexpr int kFirstIndex = 200;
 constexpr int kLastIndex = 999;
 constexpr auto kMediumWait = 10s;
 
-bool WaitFor(const auto& condition, Clock::duration limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\n");
     const auto last = text.find_last_not_of(" \t\n");
