@@ -8,16 +8,6 @@
 
 namespace zolvane::cli {
 
-// The answer to an unpack check (switch c1): how many files the unpack would replace and
-// their names relative to the destination (fewer than `count` when the report was cut).
-struct ReplaceCheck {
-    std::uint64_t count = 0;
-    std::vector<std::string> names;
-};
-
-// Empty when the report does not begin "would replace N file(s)".
-std::optional<ReplaceCheck> ParseReplaceCheck(const std::string& report);
-
 // The patterns the library found no file for ("warning: no file matches 'PATTERN'").
 std::vector<std::string> UnmatchedPatterns(const std::string& report);
 

@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
 #include "jobs/ArchiverLibrary.h"
+#include "jobs/UnpackCheck.h"
 #include "join/JoinFile.h"
 #include "platform/Paths.h"
 
@@ -34,10 +35,8 @@ public:
     // the user as a plain join puts its one output.
     bool confirmUnpack(const std::string& archivePath, const std::string& folder) override {
         std::string report;
-        const int result = archiver_.runWithReport(UnpackCommand(archivePath, folder, true), report,
-                                                   ArchiverLibrary::kLongOutputSize);
-        const auto check = ParseReplaceCheck(report);
-        if (result != 0 || !check) {
+        const auto check = CheckUnpack(archiver_, archivePath, folder, report);
+        if (!check) {
             terminal_.message("展開先で上書きされるファイルを確かめられませんでした。", "エラー",
                               MessageIcon::Error, MessageButtons::Ok, report);
             return false;

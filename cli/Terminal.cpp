@@ -131,6 +131,9 @@ MessageReply Terminal::message(const std::string& text, const std::string& capti
     case MessageButtons::RetryCancel:
         return ask("[r] 再試行 / [c] キャンセル", "rc") == 'r' ? MessageReply::Retry
                                                                : MessageReply::Cancel;
+    case MessageButtons::OverwriteAllCancel:
+        return ask("[a] すべて上書き / [c] キャンセル", "ac") == 'a' ? MessageReply::Ok
+                                                                     : MessageReply::Cancel;
     }
     return MessageReply::Cancel;
 }

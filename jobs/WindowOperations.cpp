@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 
+#include "jobs/UnpackCheck.h"
 #include "join/TForm3.h"
 #include "join/TOverWriteForm.h"
 #include "mainwindow/Activation.h"
@@ -24,6 +25,20 @@ QString Text(const std::string& text) {
 MessageReply ShowEngineMessage(const std::string& text, const std::string& caption,
                                MessageIcon icon, MessageButtons buttons) {
     return ShowMessage(Text(text), Text(caption), icon, buttons);
+}
+
+// The files at risk by name, a screenful at most: the rest only counted.
+QString ReplaceQuestion(const ReplaceCheck& check) {
+    constexpr std::size_t kListed = 8;
+    QString text = QStringLiteral("LZHファイルを展開すると、結合先の次のファイルが上書きされます。\n\n");
+    std::size_t shown = 0;
+    for (; shown < check.names.size() && shown < kListed; ++shown) {
+        text += QStringLiteral("    ") + QString::fromStdString(check.names[shown]) + QLatin1Char('\n');
+    }
+    if (check.count > shown) {
+        text += QStringLiteral("    ほか %1 個\n").arg(static_cast<qulonglong>(check.count - shown));
+    }
+    return text + QStringLiteral("\nすべて上書きしますか？");
 }
 
 }  // namespace
@@ -136,10 +151,22 @@ int WindowJoinOperations::runArchiver(const std::string& command, std::string& r
     return main_.Archiver.run(command, report, reinterpret_cast<void*>(main_.winId()));
 }
 
-// The window unpacks as it always did: the files of the archive replace those of the same
-// name in the destination.
-bool WindowJoinOperations::confirmUnpack(const std::string&, const std::string&) {
-    return true;
+// Files of the destination that the archive would replace are asked about first, as the
+// joined file itself is; nothing is asked when none would be replaced.
+bool WindowJoinOperations::confirmUnpack(const std::string& archivePath,
+                                         const std::string& folder) {
+    std::string report;
+    const auto check = CheckUnpack(main_.Archiver, archivePath, folder, report);
+    if (!check) {
+        ShowMessage(QStringLiteral("展開先で上書きされるファイルを確かめられませんでした。"),
+                    QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok, &progress_);
+        return false;
+    }
+    if (check->count == 0) {
+        return true;
+    }
+    return ShowMessage(ReplaceQuestion(*check), QStringLiteral("警告"), MessageIcon::Warning,
+                       MessageButtons::OverwriteAllCancel, &progress_) == MessageReply::Ok;
 }
 
 MessageReply WindowJoinOperations::message(const std::string& text, const std::string& caption,

@@ -1,5 +1,6 @@
 #include "mainwindow/MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -32,6 +33,8 @@ QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::RetryCancel:
         return QMessageBox::Retry | QMessageBox::Cancel;
+    case MessageButtons::OverwriteAllCancel:
+        return QMessageBox::YesToAll | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -41,6 +44,7 @@ MessageReply ReplyOf(int button) {
     case QMessageBox::Retry:
         return MessageReply::Retry;
     case QMessageBox::Ok:
+    case QMessageBox::YesToAll:
         return MessageReply::Ok;
     default:
         return MessageReply::Cancel;  // the close box and Escape too
@@ -83,6 +87,9 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
     // Application-modal, as the program's boxes always are.
     QMessageBox box(IconOf(icon), caption, text, ButtonsOf(buttons), parent);
     box.setWindowModality(Qt::ApplicationModal);
+    if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) {
+        all->setText(QStringLiteral("すべて上書き"));
+    }
     gOpenBox = &box;
     const int pressed = box.exec();
     gOpenBox = nullptr;

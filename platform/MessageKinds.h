@@ -8,7 +8,8 @@ namespace zolvane {
 
 enum class MessageIcon { None, Error, Warning, Information };
 
-enum class MessageButtons { Ok, OkCancel, RetryCancel };
+// OverwriteAllCancel: "すべて上書き" and Cancel; the first answers Ok.
+enum class MessageButtons { Ok, OkCancel, RetryCancel, OverwriteAllCancel };
 
 enum class MessageReply { Ok, Cancel, Retry };
 

@@ -2,6 +2,7 @@
 
 #include "cli/ArchiverReport.h"
 #include "cli/Terminal.h"
+#include "jobs/UnpackCheck.h"
 #include "join/JoinFile.h"
 
 namespace zolvane::cli {

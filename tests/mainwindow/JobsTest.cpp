@@ -401,6 +401,26 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
     EXPECT_EQ(test::ReadBytes(dir.file("floppy/b.txt")), Bytes(80000, 'b'));
     EXPECT_FALSE(fs::exists(dir.file("floppy/MAIL.LZH")));
 
+    // Joined again over a file the user has changed since: asked first, by name. Cancel
+    // unpacks nothing and keeps the archive; overwrite all replaces both files.
+    test::WriteBytes(dir.file("floppy/a.txt"), Bytes(10, 'e'));
+    boxes.shown.clear();
+    window->Button1Click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].caption, "警告");
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::OverwriteAllCancel);
+    EXPECT_TRUE(boxes.shown[0].text.contains("    a.txt\n    b.txt\n"));
+    EXPECT_EQ(boxes.shown[1].text,
+              "LZHファイルの展開を中止しました。\n結合したLZHファイルは結合先に残してあります。");
+    EXPECT_EQ(test::ReadBytes(dir.file("floppy/a.txt")), Bytes(10, 'e'));
+    EXPECT_TRUE(fs::exists(dir.file("floppy/MAIL.LZH")));
+    fs::remove(dir.file("floppy/MAIL.LZH"));
+    boxes.shown.clear();
+    boxes.nextAnswers = {MessageReply::Ok};
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts().back(), "結合が終了しました。");
+    EXPECT_EQ(test::ReadBytes(dir.file("floppy/a.txt")), test::PatternBytes(30000, 5));
+
     // A packed split cancelled: the archive goes all the same.
     window->DivideButton->setChecked(true);
     window->SrcDirectoryListBox->setDirectory(work);
