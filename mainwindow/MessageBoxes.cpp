@@ -1,6 +1,7 @@
 #include "mainwindow/MessageBoxes.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace zolvane::gui {
@@ -61,12 +62,12 @@ bool AskingStopped() {
 }
 
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
-                         MessageButtons buttons, QWidget* parent) {
+                         MessageButtons buttons, QWidget* parent, const QString& detail) {
     if (gStopped) {
         return buttons == MessageButtons::Ok ? MessageReply::Ok : MessageReply::Cancel;
     }
     if (gRecorder != nullptr) {
-        gRecorder->shown.push_back({text, caption, icon, buttons});
+        gRecorder->shown.push_back({text, caption, icon, buttons, detail});
         if (gRecorder->onShow) {
             gRecorder->onShow(gRecorder->shown.back());
         }
@@ -83,6 +84,13 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
     // Application-modal, as the program's boxes always are.
     QMessageBox box(IconOf(icon), caption, text, ButtonsOf(buttons), parent);
     box.setWindowModality(Qt::ApplicationModal);
+    if (!detail.isEmpty()) {
+        box.setInformativeText(detail);
+        // A file name is never markup.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+            label->setTextFormat(Qt::PlainText);
+        }
+    }
     gOpenBox = &box;
     const int pressed = box.exec();
     gOpenBox = nullptr;
@@ -97,6 +105,7 @@ void ShowErrorBox(const QString& message) {
 QString RunSaveDialog(QFileDialog& dialog, bool askBeforeReplacing) {
     if (gRecorder != nullptr) {
         gRecorder->saveDialogsAsking.push_back(askBeforeReplacing);
+        gRecorder->saveDialogFolders.push_back(dialog.directory().absolutePath());
         if (gRecorder->nextSavePaths.empty()) {
             return {};
         }
