@@ -48,11 +48,11 @@ QString NameOf(const QString& path) {
 void DeleteArchive(const QString& archive) {
     std::error_code error;
     if (!std::filesystem::remove(archive.toStdString(), error)) {
-        zolvane::gui::ShowMessage(
-            QStringLiteral("作成したLZHファイルの削除に失敗しました。"), QStringLiteral("失敗"),
-            MessageIcon::Information, MessageButtons::Ok, nullptr,
-            QString::fromStdString(zolvane::DetailOf(archive.toStdString(),
-                                                     error ? error.value() : ENOENT)));
+        zolvane::gui::ShowMessage(QStringLiteral("作成したLZHファイルの削除に失敗しました。"),
+                                  QStringLiteral("失敗"), MessageIcon::Information,
+                                  MessageButtons::Ok, nullptr,
+                                  QString::fromStdString(zolvane::DetailOf(
+                                      archive.toStdString(), error ? error.value() : ENOENT)));
     }
 }
 

@@ -70,8 +70,7 @@ QString ProblemListing(const QString& folder) {
         const std::filesystem::directory_iterator listing(folder.toStdString(), reading);
         error = reading.value();
     }
-    return error == 0 ? QString()
-                      : QString::fromStdString(DetailOf(folder.toStdString(), error));
+    return error == 0 ? QString() : QString::fromStdString(DetailOf(folder.toStdString(), error));
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ void TForm1::HelpButtonClick() {
             break;
         }
     }
-    zolvane::gui::ShowMessage(QStringLiteral("ブラウザを起動できません。"), QStringLiteral("エラー"),
-                              zolvane::MessageIcon::Error, zolvane::MessageButtons::Ok, this,
-                              problem);
+    zolvane::gui::ShowMessage(QStringLiteral("ブラウザを起動できません。"),
+                              QStringLiteral("エラー"), zolvane::MessageIcon::Error,
+                              zolvane::MessageButtons::Ok, this, problem);
 }

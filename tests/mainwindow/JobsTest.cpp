@@ -385,7 +385,8 @@ TEST_F(JobsTest, EngineBoxesNameTheFileAndTheReason) {
     };
     const std::vector<Case> cases = {
         {"a destination that is gone", [&] { window->SplitDestDir = Q(dir.file("gone")); },
-         "分割ファイルを作成できません。", dir.file("gone/BIG.000") + ": No such file or directory"},
+         "分割ファイルを作成できません。",
+         dir.file("gone/BIG.000") + ": No such file or directory"},
         {"a source that is gone", [&] { fs::remove(dir.file("work/BIG.DAT")); },
          "ファイルが開けません。\n分割を中止します。",
          dir.file("work/BIG.DAT") + ": No such file or directory"},
@@ -506,8 +507,7 @@ TEST_F(JobsTest, CompressionTheDialogsFolderAndWhatWentWrong) {
     window->Button1Click();
     AtRound(1, [&] { fs::remove(dir.file("work/MAIL.LZH")); });
     window->Button1Click();
-    ASSERT_EQ(boxes.texts(), (std::vector<QString>{"分割に失敗しました",
-                                                   "分割が終了しました。",
+    ASSERT_EQ(boxes.texts(), (std::vector<QString>{"分割に失敗しました", "分割が終了しました。",
                                                    "作成したLZHファイルの削除に失敗しました。"}));
     EXPECT_TRUE(boxes.shown[0].detail.contains(unmade)) << boxes.shown[0].detail.toStdString();
     EXPECT_TRUE(boxes.shown[0].detail.endsWith("No such file or directory"));

@@ -435,9 +435,9 @@ TEST_F(WindowTest, HelpOpensThePageWhereverTheUserBrowsed) {
         window->HelpButtonClick();
     }
     const test::Bytes opened = test::ReadBytes(log);
-    EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(opened.data()), opened.size()),
-              work + "/zolvane.html\n" + QCoreApplication::applicationDirPath() +
-                  "/zolvane.html\n");
+    EXPECT_EQ(
+        QString::fromUtf8(reinterpret_cast<const char*>(opened.data()), opened.size()),
+        work + "/zolvane.html\n" + QCoreApplication::applicationDirPath() + "/zolvane.html\n");
     EXPECT_TRUE(boxes.shown.empty());
 
     // An opener that finds no browser ("xdg-open: no method available"), and no opener at all.
@@ -534,4 +534,3 @@ TEST_F(WindowTest, AnEscapingErrorIsShownAndTheProgramGoesOn) {
 
 }  // namespace
 }  // namespace zolvane
-
