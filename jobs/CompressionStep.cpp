@@ -76,10 +76,17 @@ QString CompressFiles(TForm1& window, QString& problem) {
         return {};
     }
     window.LastArchive = archive;
-    std::error_code removal;
-    if (willBeSplit && !std::filesystem::remove(archive.toStdString(), removal) && removal) {
-        problem = Detail(archive, removal.value());
-        return {};
+    if (willBeSplit) {
+        std::error_code removal;
+        if (QFileInfo(archive).isDir()) {
+            removal = std::make_error_code(std::errc::is_a_directory);
+        } else {
+            std::filesystem::remove(archive.toStdString(), removal);
+        }
+        if (removal) {
+            problem = Detail(archive, removal.value());
+            return {};
+        }
     }
     // The names are the file list's, so the library looks for them in its folder, whatever
     // folder the dialog was in.
