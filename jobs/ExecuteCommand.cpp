@@ -3,10 +3,12 @@
 // progress window beside the main window, which stays disabled until the engine or a cancel
 // hands the activation back.
 #include <QCheckBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QRadioButton>
+#include <cerrno>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "jobs/CompressionStep.h"
 #include "jobs/WindowOperations.h"
@@ -44,10 +46,13 @@ QString NameOf(const QString& path) {
 
 // The packed archive was only ever a means to the pieces.
 void DeleteArchive(const QString& archive) {
-    if (!QFile::remove(archive)) {
+    std::error_code error;
+    if (!std::filesystem::remove(archive.toStdString(), error)) {
         zolvane::gui::ShowMessage(QStringLiteral("作成したLZHファイルの削除に失敗しました。"),
                                   QStringLiteral("失敗"), MessageIcon::Information,
-                                  MessageButtons::Ok);
+                                  MessageButtons::Ok, nullptr,
+                                  QString::fromStdString(zolvane::DetailOf(
+                                      archive.toStdString(), error ? error.value() : ENOENT)));
     }
 }
 
@@ -89,14 +94,16 @@ void TForm1::requestStop() {
 void TForm1::runSplit() {
     QString source;
     if (PressChkBox->isChecked()) {
-        source = zolvane::gui::CompressFiles(*this);
+        QString problem;
+        source = zolvane::gui::CompressFiles(*this, problem);
         if (PressOnlyBox->isChecked()) {
             FileListBox1->refresh();
             return;
         }
         if (source.isEmpty()) {
             zolvane::gui::ShowMessage(QStringLiteral("分割に失敗しました"), QStringLiteral("情報"),
-                                      MessageIcon::Information, MessageButtons::Ok);
+                                      MessageIcon::Information, MessageButtons::Ok, nullptr,
+                                      problem);
             return;
         }
         ArchiveMade = true;

@@ -21,10 +21,11 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The window's boxes keep the engines' fixed texts; the detail line is the terminal's.
+// The engines' fixed texts, with the file concerned and the reason below them.
 MessageReply ShowEngineMessage(const std::string& text, const std::string& caption,
-                               MessageIcon icon, MessageButtons buttons) {
-    return ShowMessage(Text(text), Text(caption), icon, buttons);
+                               MessageIcon icon, MessageButtons buttons,
+                               const std::string& detail) {
+    return ShowMessage(Text(text), Text(caption), icon, buttons, nullptr, Text(detail));
 }
 
 // The files at risk by name, a screenful at most: the rest only counted.
@@ -105,8 +106,8 @@ OverwriteAnswer WindowSplitOperations::askOverwrite(const std::string& piecePath
 
 MessageReply WindowSplitOperations::message(const std::string& text, const std::string& caption,
                                             MessageIcon icon, MessageButtons buttons,
-                                            const std::string& /*detail*/) {
-    return ShowEngineMessage(text, caption, icon, buttons);
+                                            const std::string& detail) {
+    return ShowEngineMessage(text, caption, icon, buttons, detail);
 }
 
 void WindowSplitOperations::release() {
@@ -171,8 +172,8 @@ bool WindowJoinOperations::confirmUnpack(const std::string& archivePath,
 
 MessageReply WindowJoinOperations::message(const std::string& text, const std::string& caption,
                                            MessageIcon icon, MessageButtons buttons,
-                                           const std::string& /*detail*/) {
-    return ShowEngineMessage(text, caption, icon, buttons);
+                                           const std::string& detail) {
+    return ShowEngineMessage(text, caption, icon, buttons, detail);
 }
 
 void WindowJoinOperations::release() {

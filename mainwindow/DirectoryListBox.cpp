@@ -6,6 +6,12 @@
 #include <QFileInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "mainwindow/MessageBoxes.h"
+#include "platform/MessageKinds.h"
 
 namespace zolvane::gui {
 
@@ -48,6 +54,25 @@ QStringList PathFromRoot(const QString& folder) {
     return chain;
 }
 
+// Why the folder cannot be listed, as "PATH: REASON"; empty when it can. Reading it is the
+// test: permissions alone do not tell (root, access lists).
+QString ProblemListing(const QString& folder) {
+    const QFileInfo info(folder);
+    int error = 0;
+    if (!info.exists()) {
+        error = ENOENT;
+    } else if (!info.isDir()) {
+        error = ENOTDIR;
+    } else if (!info.isExecutable()) {
+        error = EACCES;
+    } else {
+        std::error_code reading;
+        const std::filesystem::directory_iterator listing(folder.toStdString(), reading);
+        error = reading.value();
+    }
+    return error == 0 ? QString() : QString::fromStdString(DetailOf(folder.toStdString(), error));
+}
+
 }  // namespace
 
 DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent) {
@@ -59,10 +84,13 @@ QString DirectoryListBox::directory() const {
     return directory_;
 }
 
-bool DirectoryListBox::setDirectory(const QString& path) {
+bool DirectoryListBox::setDirectory(const QString& path, QString* problem) {
     const QString folder = Normalised(path);
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
+    const QString refusal = ProblemListing(folder);
+    if (!refusal.isEmpty()) {
+        if (problem != nullptr) {
+            *problem = refusal;
+        }
         return false;
     }
     const bool changed = folder != directory_;
@@ -80,9 +108,13 @@ void DirectoryListBox::openSelected() {
         return;
     }
     const QString path = selected.first()->data(kPathRole).toString();
-    if (path != directory_ && !setDirectory(path)) {
-        // The entries stay; the selection goes back to the folder still open.
+    QString problem;
+    if (path != directory_ && !setDirectory(path, &problem)) {
+        // The entries stay; the selection goes back to the folder still open, before the box
+        // takes the focus (the destination list opens its selection when it loses it).
         selectOpenFolder();
+        ShowMessage(QStringLiteral("フォルダーを開けません。"), QStringLiteral("エラー"),
+                    MessageIcon::Error, MessageButtons::Ok, this, problem);
     }
 }
 

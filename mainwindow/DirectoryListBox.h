@@ -19,9 +19,10 @@ public:
     // The open folder: absolute, without a trailing "/" (but "/" itself).
     QString directory() const;
     // Opens the folder; emits directoryChanged when the open folder changes. False, with nothing
-    // changed, when the folder cannot be read.
-    bool setDirectory(const QString& path);
-    // Opens the entry that is selected, when it is not the open folder already.
+    // changed, when the folder cannot be read; `problem` then says why ("PATH: REASON").
+    bool setDirectory(const QString& path, QString* problem = nullptr);
+    // Opens the entry that is selected, when it is not the open folder already; a folder that
+    // cannot be opened is said in a box.
     void openSelected();
 
 signals:

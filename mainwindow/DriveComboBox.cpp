@@ -57,6 +57,16 @@ void DriveComboBox::keepDrive(const QString& name) {
     }
 }
 
+void DriveComboBox::followDrive(const QString& name) {
+    if (findData(name) < 0) {
+        refreshDrives();
+        if (findData(name) < 0) {
+            addDrive(name);
+        }
+    }
+    showDrive(name, false);
+}
+
 QStringList DriveComboBox::drives() const {
     QStringList names;
     for (int i = 0; i < count(); ++i) {
@@ -121,14 +131,16 @@ void DriveComboBox::paintEvent(QPaintEvent* /*event*/) {
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-void DriveComboBox::showDrive(const QString& name) {
+void DriveComboBox::showDrive(const QString& name, bool announce) {
     setCurrentIndex(findData(name));
     setToolTip(currentText());
     if (name == drive_) {
         return;
     }
     drive_ = name;
-    emit driveChanged();
+    if (announce) {
+        emit driveChanged();
+    }
 }
 
 void DriveComboBox::addDrive(const QString& name) {

@@ -25,6 +25,9 @@ public:
     // Shows the drive of that name even when the machine does not list it now (a saved drive
     // whose device is unplugged): it gets an entry of its own.
     void keepDrive(const QString& name);
+    // As keepDrive, but without driveChanged: the list follows its folder list to the drive
+    // that holds the folder opened there, which moves nothing and checks no drive.
+    void followDrive(const QString& name);
     // The names listed, in order.
     QStringList drives() const;
     // Reads the machine's drives and what each holds again. The drive shown stays shown (and
@@ -48,7 +51,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void showDrive(const QString& name);
+    void showDrive(const QString& name, bool announce = true);
     void addDrive(const QString& name);
 
     platform::DriveQueries& queries_;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace zolvane::gui {
@@ -65,12 +66,12 @@ bool AskingStopped() {
 }
 
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
-                         MessageButtons buttons, QWidget* parent) {
+                         MessageButtons buttons, QWidget* parent, const QString& detail) {
     if (gStopped) {
         return buttons == MessageButtons::Ok ? MessageReply::Ok : MessageReply::Cancel;
     }
     if (gRecorder != nullptr) {
-        gRecorder->shown.push_back({text, caption, icon, buttons});
+        gRecorder->shown.push_back({text, caption, icon, buttons, detail});
         if (gRecorder->onShow) {
             gRecorder->onShow(gRecorder->shown.back());
         }
@@ -90,6 +91,13 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
     if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) {
         all->setText(QStringLiteral("すべて上書き"));
     }
+    if (!detail.isEmpty()) {
+        box.setInformativeText(detail);
+        // A file name is never markup.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+            label->setTextFormat(Qt::PlainText);
+        }
+    }
     gOpenBox = &box;
     const int pressed = box.exec();
     gOpenBox = nullptr;
@@ -104,6 +112,7 @@ void ShowErrorBox(const QString& message) {
 QString RunSaveDialog(QFileDialog& dialog, bool askBeforeReplacing) {
     if (gRecorder != nullptr) {
         gRecorder->saveDialogsAsking.push_back(askBeforeReplacing);
+        gRecorder->saveDialogFolders.push_back(dialog.directory().absolutePath());
         if (gRecorder->nextSavePaths.empty()) {
             return {};
         }

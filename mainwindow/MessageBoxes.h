@@ -17,9 +17,11 @@ namespace zolvane::gui {
 // The application's title: the caption of the generic error box.
 inline constexpr const char* kApplicationTitle = "Zolvane for Win95";
 
-// A modal box with the text, caption, icon and buttons; returns the button pressed.
+// A modal box with the text, caption, icon and buttons; returns the button pressed. A detail
+// (the file concerned and the system's reason, "PATH: REASON") goes below the fixed text.
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
-                         MessageButtons buttons, QWidget* parent = nullptr);
+                         MessageButtons buttons, QWidget* parent = nullptr,
+                         const QString& detail = {});
 
 // When the program is asked to stop (a logout, a kill): from now on no box is shown and
 // every box answers Cancel (OK when it has no other button), and a box that is up now is
@@ -39,6 +41,7 @@ struct RecordedBox {
     QString caption;
     MessageIcon icon;
     MessageButtons buttons;
+    QString detail;
 };
 
 // The seam for tests.
@@ -57,8 +60,10 @@ public:
     std::function<void(const RecordedBox&)> onShow;
     // Paths the next save dialogs return (empty: cancelled); when none is left, cancelled.
     std::deque<QString> nextSavePaths;
-    // For each save dialog run, whether it would have asked before replacing a file.
+    // For each save dialog run, whether it would have asked before replacing a file, and the
+    // folder it would have opened in.
     std::vector<bool> saveDialogsAsking;
+    std::vector<QString> saveDialogFolders;
 
     std::vector<QString> texts() const;
 };

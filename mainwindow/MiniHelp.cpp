@@ -2,7 +2,6 @@
 // help button opens the help page in the desktop's browser.
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -14,13 +13,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QUrl>
+#include <cerrno>
 
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
+#include "platform/Documents.h"
+#include "platform/MessageKinds.h"
 
 namespace {
 
@@ -160,17 +161,24 @@ QStringList TForm1::HelpFolders() const {
             QDir::cleanPath(program + QStringLiteral("/../share/zolvane"))};
 }
 
+// The opener's answer is awaited: one that finds no browser fails after the button was
+// pressed, and only its exit status tells.
 void TForm1::HelpButtonClick() {
     const QString name = QStringLiteral("zolvane.html");
+    QString problem = QString::fromStdString(zolvane::DetailOf(name.toStdString(), ENOENT));
     for (const QString& folder : HelpFolders()) {
         const QFileInfo page(QDir(folder), name);
         if (page.isFile()) {
-            if (QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()))) {
+            const std::string path = page.absoluteFilePath().toStdString();
+            const std::string refused = zolvane::platform::OpenDocument(path);
+            if (refused.empty()) {
                 return;
             }
+            problem = QString::fromStdString(path + ": " + refused);
             break;
         }
     }
-    zolvane::gui::ShowMessage(QStringLiteral("ブラウザを起動できません。"), QStringLiteral("ERROR"),
-                              zolvane::MessageIcon::Error, zolvane::MessageButtons::Ok, this);
+    zolvane::gui::ShowMessage(QStringLiteral("ブラウザを起動できません。"),
+                              QStringLiteral("エラー"), zolvane::MessageIcon::Error,
+                              zolvane::MessageButtons::Ok, this, problem);
 }

@@ -292,6 +292,7 @@ void TForm1::connectHandlers() {
     connect(DriveComboBox1, &DriveComboBox::driveChanged, this, &TForm1::DriveComboBox1Change);
     connect(SrcDirectoryListBox, &DirectoryListBox::directoryChanged, this, [this] {
         rememberFolder(SrcDirectoryListBox->directory());
+        followFolder(DriveComboBox1, SrcDirectoryListBox);
         FileListBox1->setDirectory(SrcDirectoryListBox->directory());
     });
     connect(FMaskEdit, &QLineEdit::textChanged, this, &TForm1::FMaskEditChange);
@@ -467,6 +468,12 @@ void TForm1::checkDrive(DriveComboBox* list, DirectoryListBox* folders) {
     }
 }
 
+// A folder list may leave its drive (up from a disk's folder to the system disk): the drive
+// list shows where it went, without checking that drive or moving the folder list back.
+void TForm1::followFolder(DriveComboBox* list, DirectoryListBox* folders) {
+    list->followDrive(QString::fromStdString(drives_.driveOf(folders->directory().toStdString())));
+}
+
 // A drive opens where a list last left it, as a drive's current folder does (on a removable
 // drive, that folder on whatever disk is in it now), else at the root of its medium.
 QString TForm1::folderOnDrive(const QString& drive, const QString& root) {
@@ -499,6 +506,7 @@ void TForm1::DestDirectoryListBoxClick() {
 void TForm1::DestDirectoryListBoxChange() {
     DestDirectoryListBox->openSelected();
     rememberFolder(DestDirectoryListBox->directory());
+    followFolder(DestDriveComboBox, DestDirectoryListBox);
     (DivideButton->isChecked() ? SplitDestDir : JoinDestDir) = DestDirectoryListBox->directory();
 }
 

@@ -105,6 +105,8 @@ public:
     QString LastDrive;
     // Whether the running split works on an archive the compression step made.
     bool ArchiveMade = false;
+    // The archive last named in the compression step's save dialog, which opens in its folder.
+    QString LastArchive;
 
     // Handlers of the controls.
     void Button1Click();
@@ -194,6 +196,7 @@ private:
                    bool enteredChecked, QString& enteredFolder, bool skipRemembered);
     void showRememberedDestination(QString& remembered, bool skipRemembered);
     void checkDrive(zolvane::gui::DriveComboBox* list, zolvane::gui::DirectoryListBox* folders);
+    void followFolder(zolvane::gui::DriveComboBox* list, zolvane::gui::DirectoryListBox* folders);
     QString folderOnDrive(const QString& drive, const QString& root);
     void rememberFolder(const QString& folder);
     bool setFreeSizeFromText();

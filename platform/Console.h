@@ -13,6 +13,7 @@ bool IsTerminal(StandardStream stream);
 // set to be ignored when the program started stays ignored.
 void WatchInterrupt();
 bool Interrupted();
+// Puts the signals back as they were and forgets one that came.
 void StopWatchingInterrupt();
 
 // For a program that waits in an event loop rather than at the console: a descriptor that

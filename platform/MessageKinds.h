@@ -34,8 +34,8 @@ inline std::string DetailOf(const std::string& path, int error = 0) {
 }
 
 // Shows a box through whatever surroundings an engine was given. The detail names the file
-// concerned and, where known, the system's reason ("PATH: REASON"); surroundings that can
-// show more than the fixed text show it, the window program keeps its boxes to that text.
+// concerned and, where known, the system's reason ("PATH: REASON"); the terminal prints it on
+// the line after the text, the window program below the text in the same box.
 template <typename Operations>
 MessageReply Show(Operations& ops, const MessageBoxSpec& box, const std::string& detail = {}) {
     return ops.message(box.text, box.caption, box.icon, box.buttons, detail);

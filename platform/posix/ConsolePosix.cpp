@@ -87,6 +87,10 @@ int InterruptNotice() {
 }
 
 void StopWatchingInterrupt() {
+    interrupted = false;
+    char drained[16];
+    while (notice[0] >= 0 && read(notice[0], drained, sizeof drained) > 0) {
+    }
     for (std::size_t i = 0; i < kStopSignalCount; ++i) {
         if (watched[i]) {
             watched[i] = 0;

@@ -368,6 +368,53 @@ TEST_F(JobsTest, TheOverwritePromptAnswers) {
     EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.DAT")), source);
 }
 
+// The engines' boxes keep their fixed texts and name the file concerned, with the system's
+// reason, below them.
+TEST_F(JobsTest, EngineBoxesNameTheFileAndTheReason) {
+    freeSize(1000000);
+    window->SetDestChk->setChecked(true);
+    window->SplitDestDir = Q(dir.file("out"));
+    choose("BIG.DAT");
+    window->Button1Click();  // a set to join
+    const std::string out = dir.file("out");
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        const char* text;
+        std::string detail;
+    };
+    const std::vector<Case> cases = {
+        {"a destination that is gone", [&] { window->SplitDestDir = Q(dir.file("gone")); },
+         "分割ファイルを作成できません。",
+         dir.file("gone/BIG.000") + ": No such file or directory"},
+        {"a source that is gone", [&] { fs::remove(dir.file("work/BIG.DAT")); },
+         "ファイルが開けません。\n分割を中止します。",
+         dir.file("work/BIG.DAT") + ": No such file or directory"},
+        {"a missing piece",
+         [&] {
+             window->JoinButton->setChecked(true);
+             window->SrcDirectoryListBox->setDirectory(Q(out));
+             window->DestDirectoryListBox->setDirectory(floppy);
+             choose("BIG.000");
+             fs::rename(out + "/BIG.001", out + "/BIG.KEPT");
+         },
+         "次のディスクを入れてください。\n\nフロッピーディスクからでない場合、\n"
+         "ファイルが指定のフォルダに見つかりませんでした。",
+         out + "/BIG.001: No such file or directory"},
+        {"a piece of another number", [&] { fs::copy_file(out + "/BIG.002", out + "/BIG.001"); },
+         "ファイルの拡張子が変更されています。\n結合を中止します。", out + "/BIG.001"},
+    };
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.what);
+        one.prepare();
+        boxes.shown.clear();
+        window->Button1Click();
+        ASSERT_FALSE(boxes.shown.empty());
+        EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8(one.text));
+        EXPECT_EQ(boxes.shown[0].detail, Q(one.detail));
+    }
+}
+
 // Packed with the real library: split and deleted, joined and unpacked; packed alone and
 // kept; the dialog cancelled; the library busy; nothing chosen.
 TEST_F(JobsTest, CompressionWithTheRealLibrary) {
@@ -452,6 +499,39 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
                                                    "分割に失敗しました"}));
     EXPECT_EQ(boxes.shown[0].caption, "情報");
     EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+}
+
+// The compression's save dialog opens beside the files it packs, then where the last archive
+// went; the execute command's boxes about the archive say which file and why.
+TEST_F(JobsTest, CompressionTheDialogsFolderAndWhatWentWrong) {
+    test::WriteBytes(dir.file("floppy/c.txt"), Bytes(3000, 'c'));
+    window->PressChkBox->setChecked(true);
+    window->PressOnlyBox->setChecked(true);
+    window->SrcDirectoryListBox->setDirectory(floppy);
+    boxes.nextSavePaths = {Q(dir.file("out/FIRST.LZH"))};
+    window->Button1Click();
+    window->SrcDirectoryListBox->setDirectory(work + "/sub");
+    window->Button1Click();  // cancelled
+    EXPECT_EQ(boxes.saveDialogFolders, (std::vector<QString>{floppy, Q(dir.file("out"))}));
+    EXPECT_TRUE(fs::exists(dir.file("out/FIRST.LZH")));
+
+    // An archive that cannot be made, and one that was gone before it could be deleted.
+    window->PressOnlyBox->setChecked(false);
+    window->SrcDirectoryListBox->setDirectory(work);
+    test::WriteBytes(dir.file("work/a.txt"), Bytes(3000, 'a'));
+    choose("a.txt");
+    freeSize(1000000);
+    const QString unmade = Q(dir.file("gone/MAIL.LZH"));
+    boxes.shown.clear();
+    boxes.nextSavePaths = {unmade, work + "/MAIL.LZH"};
+    window->Button1Click();
+    AtRound(1, [&] { fs::remove(dir.file("work/MAIL.LZH")); });
+    window->Button1Click();
+    ASSERT_EQ(boxes.texts(), (std::vector<QString>{"分割に失敗しました", "分割が終了しました。",
+                                                   "作成したLZHファイルの削除に失敗しました。"}));
+    EXPECT_TRUE(boxes.shown[0].detail.contains(unmade)) << boxes.shown[0].detail.toStdString();
+    EXPECT_TRUE(boxes.shown[0].detail.endsWith("No such file or directory"));
+    EXPECT_EQ(boxes.shown[2].detail, work + "/MAIL.LZH: No such file or directory");
 }
 
 // Automatic sizing starts on the removable drive, not on the system's disk, and writes to the

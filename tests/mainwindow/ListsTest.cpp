@@ -12,6 +12,7 @@
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/FileMask.h"
+#include "mainwindow/MessageBoxes.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"
 
@@ -173,6 +174,7 @@ protected:
         open_ = list_.currentRow();
     }
 
+    MessageBoxRecorder boxes_;
     DirectoryListBox list_;
     QSignalSpy changed_{&list_, &DirectoryListBox::directoryChanged};
     int open_ = -1;
@@ -210,12 +212,35 @@ TEST_F(DirectoryListBoxTest, RefusesWhatCannotBeOpened) {
     for (const QString& folder : refused) {
         EXPECT_FALSE(list_.setDirectory(folder)) << qPrintable(folder);
     }
-    fs::remove(temp_.path() / "gamma");  // vanishes while listed
-    list_.setCurrentRow(open_ + 3);
-    list_.openSelected();
-    EXPECT_EQ(list_.count(), entries);
-    EXPECT_EQ(list_.currentRow(), open_);
-    EXPECT_EQ(list_.directory(), path());
+    EXPECT_TRUE(boxes_.shown.empty()) << "the program's own attempts say nothing";
+
+    // Folders that vanish or turn into a file while listed: the user is told which and why.
+    struct Case {
+        int row;
+        const char* reason;
+    };
+    std::vector<Case> cases = {{open_ + 2, "Not a directory"},
+                               {open_ + 3, "No such file or directory"}};
+    fs::remove(temp_.path() / "beta");
+    make({"beta"});
+    fs::remove(temp_.path() / "gamma");
+    if (geteuid() != 0) {
+        fs::permissions(temp_.path() / "Alpha", fs::perms::none);
+        cases.push_back({open_ + 1, "Permission denied"});
+    }
+    for (const Case& one : cases) {
+        const QString entry = list_.item(one.row)->data(DirectoryListBox::kPathRole).toString();
+        boxes_.shown.clear();
+        list_.setCurrentRow(one.row);
+        list_.openSelected();
+        EXPECT_EQ(list_.count(), entries);
+        EXPECT_EQ(list_.currentRow(), open_);
+        EXPECT_EQ(list_.directory(), path());
+        ASSERT_EQ(boxes_.texts(), std::vector<QString>{"フォルダーを開けません。"});
+        EXPECT_EQ(boxes_.shown[0].caption, "エラー");
+        EXPECT_EQ(boxes_.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(boxes_.shown[0].detail, entry + ": " + one.reason);
+    }
     EXPECT_EQ(changed_.count(), 1);
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,8 +15,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QUrl>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -27,6 +26,7 @@
 #include "mainwindow/FreeSizeText.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
+#include "platform/Documents.h"
 #include "tests/mainwindow/WindowTest.h"
 
 namespace zolvane {
@@ -407,34 +407,76 @@ TEST_F(WindowTest, MiniHelpFollowsTheMouse) {
     EXPECT_EQ(w.MiniHelp->toPlainText(), "ヘルプを表示します。");
 }
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
+// Points the help button's opener at a script of the test's for the test's time.
+class FakeOpener {
 public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
+    FakeOpener(const std::string& path, const std::string& body)
+        : before_(platform::SetDocumentOpener(path)) {
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(path, fs::perms::owner_all);
+    }
+    ~FakeOpener() { platform::SetDocumentOpener(before_); }
+    FakeOpener(const FakeOpener&) = delete;
+    FakeOpener& operator=(const FakeOpener&) = delete;
+
+private:
+    std::string before_;
 };
 
 // The help page is looked for in the current folder first, then beside the program.
 TEST_F(WindowTest, HelpOpensThePageWhereverTheUserBrowsed) {
     const auto window = open();
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    test::WriteBytes(dir.file("work/zolvane.html"), {'<'});
-    window->HelpButtonClick();
-    window->SrcDirectoryListBox->setDirectory(work + "/sub");
-    window->HelpButtonClick();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(catcher.opened.size(), 2);
-    EXPECT_EQ(catcher.opened[0].toLocalFile(), work + "/zolvane.html");
-    EXPECT_EQ(catcher.opened[1].toLocalFile(),
-              QCoreApplication::applicationDirPath() + "/zolvane.html");
+    const std::string log = dir.file("opened");
+    {
+        FakeOpener opener(dir.file("opener"), "echo \"$1\" >> '" + log + "'");
+        test::WriteBytes(dir.file("work/zolvane.html"), {'<'});
+        window->HelpButtonClick();
+        window->SrcDirectoryListBox->setDirectory(work + "/sub");
+        window->HelpButtonClick();
+    }
+    const test::Bytes opened = test::ReadBytes(log);
+    EXPECT_EQ(
+        QString::fromUtf8(reinterpret_cast<const char*>(opened.data()), opened.size()),
+        work + "/zolvane.html\n" + QCoreApplication::applicationDirPath() + "/zolvane.html\n");
     EXPECT_TRUE(boxes.shown.empty());
 
-    // No browser at all (none is registered offscreen).
+    // An opener that finds no browser ("xdg-open: no method available"), and no opener at all.
+    const QString page = QCoreApplication::applicationDirPath() + "/zolvane.html";
+    const std::string missing = dir.file("no-opener");
+    FakeOpener noBrowser(dir.file("no-browser"), "exit 3");
     window->HelpButtonClick();
-    EXPECT_EQ(boxes.texts(), std::vector<QString>{"ブラウザを起動できません。"});
-    EXPECT_EQ(boxes.shown[0].caption, "ERROR");
+    platform::SetDocumentOpener(missing);
+    window->HelpButtonClick();
+    ASSERT_EQ(boxes.texts(), std::vector<QString>(2, "ブラウザを起動できません。"));
+    EXPECT_EQ(boxes.shown[0].caption, "エラー");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(boxes.shown[0].detail, page + ": " + Q(dir.file("no-browser")) + ": exit status 3");
+    EXPECT_EQ(boxes.shown[1].detail, page + ": " + Q(missing) + ": No such file or directory");
+}
+
+// A folder list that leaves its drive (up from the floppy's folder to the system's disk) takes
+// its drive list along, which neither checks the drive it lands on nor moves the list again.
+TEST_F(WindowTest, TheDriveListsFollowTheirFolderLists) {
+    const auto window = open();
+    TForm1& w = *window;
+    w.SetDestChk->setChecked(true);
+    drives.notReady = {"/"};  // a check of the system's disk would ask for it
+    const std::pair<gui::DriveComboBox*, gui::DirectoryListBox*> pairs[] = {
+        {w.DriveComboBox1, w.SrcDirectoryListBox}, {w.DestDriveComboBox, w.DestDirectoryListBox}};
+    for (const auto& [drive, folders] : pairs) {
+        SCOPED_TRACE(folders->objectName().toStdString());
+        ASSERT_EQ(drive->drive(), "/");
+        folders->setDirectory(floppy);
+        EXPECT_EQ(drive->drive(), floppy);
+        EXPECT_EQ(drive->currentText(), floppy);
+        folders->setCurrentRow(folders->currentRow() - 1);
+        QTest::keyClick(folders, Qt::Key_Return);
+        EXPECT_EQ(folders->directory(), Q(dir.path().string()));
+        EXPECT_EQ(drive->drive(), "/");
+        EXPECT_EQ(drive->currentText(), "/");
+    }
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 // The layout: every control carries its layout name, controls without a caption of their own
@@ -492,5 +534,3 @@ TEST_F(WindowTest, AnEscapingErrorIsShownAndTheProgramGoesOn) {
 
 }  // namespace
 }  // namespace zolvane
-
-#include "MainWindowTest.moc"
