@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
+
+#include "mainwindow/WindowParts.h"
 
 namespace zolvane::gui {
 namespace {
@@ -9,6 +12,7 @@ namespace {
 MessageBoxRecorder* gRecorder = nullptr;
 bool gStopped = false;
 QMessageBox* gOpenBox = nullptr;  // the box that waits for an answer now
+QPointer<QWidget> gBoxOwner;
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
     switch (icon) {
@@ -83,10 +87,21 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
     // Application-modal, as the program's boxes always are.
     QMessageBox box(IconOf(icon), caption, text, ButtonsOf(buttons), parent);
     box.setWindowModality(Qt::ApplicationModal);
+    if (parent == nullptr) {
+        KeepAbove(&box, gBoxOwner);
+    }
     gOpenBox = &box;
     const int pressed = box.exec();
     gOpenBox = nullptr;
     return ReplyOf(gStopped ? QMessageBox::Cancel : pressed);
+}
+
+void SetBoxOwner(QWidget* window) {
+    gBoxOwner = window;
+}
+
+QWidget* BoxOwner() {
+    return gBoxOwner;
 }
 
 void ShowErrorBox(const QString& message) {

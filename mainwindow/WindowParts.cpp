@@ -1,6 +1,7 @@
 #include "mainwindow/WindowParts.h"
 
 #include <QLabel>
+#include <QWindow>
 
 #include "mainwindow/AppIcon.h"
 
@@ -35,6 +36,15 @@ void SetUpJobWindow(QWidget* window, const QString& caption, int width, int heig
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(width, height);
     SetFontPixels(window, fontPixels);
+}
+
+void KeepAbove(QWidget* window, const QWidget* owner) {
+    QWindow* above = owner != nullptr ? owner->windowHandle() : nullptr;
+    while (above != nullptr && !above->isVisible()) {
+        above = above->transientParent();
+    }
+    window->winId();  // makes the native window the window manager is told about
+    window->windowHandle()->setTransientParent(above);
 }
 
 }  // namespace zolvane::gui

@@ -28,4 +28,10 @@ void SetLabelFont(QWidget* label, int pixels, bool bold = false);
 void SetUpJobWindow(QWidget* window, const QString& caption, int width, int height,
                     int fontPixels);
 
+// Has the window manager keep `window` above `owner` (above the nearest shown window it stays
+// above when `owner` is hidden), so that a click on a greyed window cannot bury it. Only the
+// native windows are tied: a Qt parent would grey `window` along with `owner`. Call it before
+// `window` is first shown.
+void KeepAbove(QWidget* window, const QWidget* owner);
+
 }  // namespace zolvane::gui
