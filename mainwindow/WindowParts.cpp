@@ -31,7 +31,8 @@ void SetUpJobWindow(QWidget* window, const QString& caption, int width, int heig
                     int fontPixels) {
     window->setWindowTitle(caption);
     window->setWindowIcon(AppIcon());
-    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // Only a dialog is kept above the window it is transient for (see KeepAbove).
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(width, height);

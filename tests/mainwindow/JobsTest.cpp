@@ -400,7 +400,9 @@ TEST_F(JobsTest, TheWindowsOfAJobStayAboveTheOnesTheyWaitOn) {
             return join ? static_cast<QWidget*>(Form3) : Form2;
         };
         PromptAnswerer answerer([&](TOverWriteForm& prompt) {
+            // The window system keeps only a dialog above the window it is transient for.
             seen.progressAbove =
+                progress()->windowType() == Qt::Dialog &&
                 progress()->windowHandle()->transientParent() == window->windowHandle();
             seen.promptAbove =
                 prompt.windowHandle()->transientParent() == progress()->windowHandle();
