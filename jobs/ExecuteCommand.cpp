@@ -20,6 +20,7 @@
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
+#include "mainwindow/WindowParts.h"
 #include "pieces/PathRoutines.h"
 #include "split/DivideFile.h"
 #include "split/SplitMessages.h"
@@ -57,19 +58,33 @@ void DeleteArchive(const QString& archive) {
 }
 
 // A progress window of the job: owned by the application, not by the main window, whose
-// disabling would disable it too.
+// disabling would disable it too, but kept above the main window, and the job's boxes above
+// it.
 template <typename Window>
 Window* OpenProgressWindow(TForm1& main) {
     auto* window = new Window;
     window->move(main.x() + 32, main.y() + 32);
+    zolvane::gui::KeepAbove(window, &main);
     window->show();
     zolvane::gui::DisableWindow(&main);
+    zolvane::gui::SetBoxOwner(window);
     return window;
 }
+
+// The boxes of a job stay above its windows: the main window, the progress window while that
+// is open.
+class JobBoxes {
+public:
+    explicit JobBoxes(QWidget& main) { zolvane::gui::SetBoxOwner(&main); }
+    ~JobBoxes() { zolvane::gui::SetBoxOwner(nullptr); }
+    JobBoxes(const JobBoxes&) = delete;
+    JobBoxes& operator=(const JobBoxes&) = delete;
+};
 
 }  // namespace
 
 void TForm1::Button1Click() {
+    const JobBoxes boxes(*this);
     if (DivideButton->isChecked()) {
         runSplit();
     }
@@ -146,6 +161,7 @@ void TForm1::runSplit() {
     if (ArchiveMade) {
         DeleteArchive(source);
     }
+    zolvane::gui::SetBoxOwner(this);
     delete Form2;
     Form2 = nullptr;
     jobRunning_ = false;
@@ -166,6 +182,7 @@ void TForm1::runJoin() {
     zolvane::gui::WindowJoinOperations operations(*this, *Form3);
     zolvane::JoinFile(source.toStdString(), folder.toStdString(), operations, drives_);
     zolvane::gui::WaitUntilActive(this);
+    zolvane::gui::SetBoxOwner(this);
     delete Form3;
     Form3 = nullptr;
     jobRunning_ = false;

@@ -134,10 +134,11 @@ bool WindowJoinOperations::cancelRequested() {
     return IsActiveWindow(&main_) || platform::Interrupted();
 }
 
-// The prompt names the file as it was recorded.
+// The prompt names the file that would be replaced; the name the set recorded, which may
+// be another folder's, only over it.
 OverwriteAnswer WindowJoinOperations::askOverwrite(const std::string& recordedName,
-                                                   const std::string& /*outputPath*/) {
-    return AskOverwrite(&progress_, Text(recordedName));
+                                                   const std::string& outputPath) {
+    return AskOverwrite(&progress_, Text(outputPath), Text(recordedName));
 }
 
 bool WindowJoinOperations::archiverReady() {

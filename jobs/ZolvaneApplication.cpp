@@ -13,8 +13,9 @@ namespace zolvane::gui {
 
 ZolvaneApplication::ZolvaneApplication(int& argc, char** argv, bool styleGiven)
     : QApplication(argc, argv) {
+    // No display name: the window system would append it to every caption but the main
+    // window's, and a small box would show a cut "メッセ…in95" for "メッセージ".
     setApplicationName(QStringLiteral("zolvane"));
-    setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     setWindowIcon(AppIcon());
     // The fixed pixel layout was made for the classic look.
     if (!styleGiven) {

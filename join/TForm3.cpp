@@ -21,7 +21,8 @@ TForm3::TForm3() {
     zolvane::gui::SetLabelFont(Label1, 19, true);
     Button1 = MakeControl<QPushButton>(this, "Button1", 230, 6, 84, 20);
     Button1->setText(QStringLiteral("ｷｬﾝｾﾙ"));
-    Button1->setAutoDefault(false);
+    // Enter presses it as Space does: outside a dialog only an auto-default button does.
+    Button1->setAutoDefault(true);
     // Not read-only, as laid out: nothing reads back what is typed there.
     Memo1 = MakeControl<QPlainTextEdit>(this, "Memo1", 38, 32, 283, 97);
     Memo1->setAccessibleName(QStringLiteral("読んだ分割ファイル"));
@@ -58,7 +59,13 @@ void TForm3::FormClose() {
     zolvane::gui::ReleaseWindow(MainWindow);
 }
 
+// Greyed while the job waits for an answer, the window stays: the job cannot stop before it
+// has one.
 void TForm3::closeEvent(QCloseEvent* event) {
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

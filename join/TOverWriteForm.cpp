@@ -36,9 +36,10 @@ TOverWriteForm::TOverWriteForm() {
     for (QLabel* label : {Label1, Label3}) {
         label->adjustSize();
     }
-    // Enter presses the button with the focus, at first Button1; Escape does nothing.
+    // Enter and Space press the button with the focus, at first Button1; Escape does nothing.
+    // Outside a dialog only an auto-default button answers Enter.
     for (QPushButton* button : {Button1, Button2, Button3}) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     }
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
@@ -78,7 +79,7 @@ void TOverWriteForm::closeEvent(QCloseEvent* event) {
 
 namespace zolvane::gui {
 
-OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name) {
+OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name, const QString& toolTip) {
     if (AskingStopped()) {
         return OverwriteAnswer::Cancel;
     }
@@ -86,12 +87,16 @@ OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name) {
     OverWriteForm = prompt;
     prompt->move(progressWindow->x() + 32, progressWindow->y() + 32);
     prompt->Label2->setText(name);
+    prompt->Label2->setToolTip(toolTip);
     prompt->Label2->adjustSize();
     // A long path widens the prompt rather than being cut off.
     const int needed = prompt->Label2->geometry().right() + 13;
     if (needed > prompt->width()) {
         prompt->setFixedWidth(needed);
     }
+    // Above the progress window, which is greyed while the prompt is up: a click on it must
+    // not bury the one window that can be answered.
+    KeepAbove(prompt, progressWindow);
     prompt->show();
     DisableWindow(progressWindow);
     WaitUntilActive(progressWindow);

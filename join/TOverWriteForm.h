@@ -45,7 +45,9 @@ extern TOverWriteForm* OverWriteForm;
 namespace zolvane::gui {
 
 // Asks about `name` beside the progress window, which is disabled until a button of the
-// prompt releases it; waits for that, handling events, and returns the answer.
-OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name);
+// prompt releases it; waits for that, handling events, and returns the answer. `toolTip`, if
+// any, is shown over the name.
+OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name,
+                             const QString& toolTip = QString());
 
 }  // namespace zolvane::gui

@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+
+#include "mainwindow/WindowParts.h"
 
 namespace zolvane::gui {
 namespace {
@@ -11,6 +14,7 @@ namespace {
 MessageBoxRecorder* gRecorder = nullptr;
 bool gStopped = false;
 QMessageBox* gOpenBox = nullptr;  // the box that waits for an answer now
+QPointer<QWidget> gBoxOwner;
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
     switch (icon) {
@@ -98,10 +102,21 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
             label->setTextFormat(Qt::PlainText);
         }
     }
+    if (parent == nullptr) {
+        KeepAbove(&box, gBoxOwner);
+    }
     gOpenBox = &box;
     const int pressed = box.exec();
     gOpenBox = nullptr;
     return ReplyOf(gStopped ? QMessageBox::Cancel : pressed);
+}
+
+void SetBoxOwner(QWidget* window) {
+    gBoxOwner = window;
+}
+
+QWidget* BoxOwner() {
+    return gBoxOwner;
 }
 
 void ShowErrorBox(const QString& message) {

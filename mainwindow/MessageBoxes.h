@@ -29,6 +29,12 @@ MessageReply ShowMessage(const QString& text, const QString& caption, MessageIco
 void StopAsking(bool stop = true);
 bool AskingStopped();
 
+// The window that a box shown without a parent stays above, so that a click on a greyed
+// window of a job cannot bury the box: the execute command names its windows while a job
+// runs. Null: none.
+void SetBoxOwner(QWidget* window);
+QWidget* BoxOwner();
+
 // The generic error box: the message and ".", under the application's title.
 void ShowErrorBox(const QString& message);
 

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <cerrno>
+#include <QToolTip>
 
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
@@ -81,13 +81,25 @@ void TForm1::watchMouse() {
 }
 
 // A move travels from the innermost widget up to its holders; only the first delivery, to
-// the widget with no child under the pointer, is taken.
+// the widget with no child under the pointer, is taken. A tooltip question travels the same
+// way until a widget with a tooltip answers: it is stopped where it leaves a control, so that
+// a group box speaks only for its own empty area and caption, never for the controls in it.
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const auto* move = static_cast<QMouseEvent*>(event);
         if (widget->childAt(move->position().toPoint()) == nullptr) {
             MouseMovedOver(widget);
+        }
+    }
+    if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        for (QWidget* inner = widget->childAt(static_cast<QHelpEvent*>(event)->pos());
+             inner != nullptr && inner != widget; inner = inner->parentWidget()) {
+            if (layoutControls_.contains(inner)) {
+                QToolTip::hideText();
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

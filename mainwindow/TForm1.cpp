@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QToolTip>
 
 #include "mainwindow/AppIcon.h"
@@ -120,6 +121,9 @@ void TForm1::layOut() {
     MiniHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MiniHelp->viewport()->setCursor(Qt::ArrowCursor);
     MiniHelp->setFocusPolicy(Qt::ClickFocus);
+    // The longest sentence takes six lines of the program's font, which leave no room for the
+    // default margin of four pixels: it would cut the last line.
+    MiniHelp->document()->setDocumentMargin(1);
     QPalette menu = MiniHelp->palette();
     menu.setColor(QPalette::Base, menu.color(QPalette::Window));
     MiniHelp->setPalette(menu);
@@ -239,6 +243,11 @@ void TForm1::layOutAbout() {
     // Labels take the size of their text in the font at hand, so none is cut.
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
         label->adjustSize();
+    }
+    // The version stands under the end of the title; where the font makes the title longer
+    // than the layout's, it moves down below it rather than over it.
+    if (Label2->geometry().intersects(Label1->geometry())) {
+        Label2->move(Label2->x(), Label1->geometry().bottom() + 1);
     }
 }
 

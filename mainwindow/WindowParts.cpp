@@ -1,6 +1,7 @@
 #include "mainwindow/WindowParts.h"
 
 #include <QLabel>
+#include <QWindow>
 
 #include "mainwindow/AppIcon.h"
 
@@ -30,11 +31,21 @@ void SetUpJobWindow(QWidget* window, const QString& caption, int width, int heig
                     int fontPixels) {
     window->setWindowTitle(caption);
     window->setWindowIcon(AppIcon());
-    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // Only a dialog is kept above the window it is transient for (see KeepAbove).
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(width, height);
     SetFontPixels(window, fontPixels);
+}
+
+void KeepAbove(QWidget* window, const QWidget* owner) {
+    QWindow* above = owner != nullptr ? owner->windowHandle() : nullptr;
+    while (above != nullptr && !above->isVisible()) {
+        above = above->transientParent();
+    }
+    window->winId();  // makes the native window the window manager is told about
+    window->windowHandle()->setTransientParent(above);
 }
 
 }  // namespace zolvane::gui

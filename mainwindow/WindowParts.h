@@ -23,9 +23,16 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 // A label in black at the given size, sized to its text.
 void SetLabelFont(QWidget* label, int pixels, bool bold = false);
 
-// A small top-level window of a job: its caption, a fixed client area, a close box and a
-// minimise box but no maximise box, the program's icon, and its font size in pixels.
+// A small top-level window of a job, a dialog to the window system: its caption, a fixed
+// client area, a close box and a minimise box but no maximise box, the program's icon, and
+// its font size in pixels.
 void SetUpJobWindow(QWidget* window, const QString& caption, int width, int height,
                     int fontPixels);
+
+// Has the window manager keep `window` above `owner` (above the nearest shown window it stays
+// above when `owner` is hidden), so that a click on a greyed window cannot bury it. Only the
+// native windows are tied: a Qt parent would grey `window` along with `owner`. X11 is told
+// only for a dialog (Qt::Dialog). Call it before `window` is first shown.
+void KeepAbove(QWidget* window, const QWidget* owner);
 
 }  // namespace zolvane::gui

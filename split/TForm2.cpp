@@ -21,7 +21,8 @@ TForm2::TForm2() {
     zolvane::gui::SetLabelFont(Label1, 23, true);
     CancelButton1 = MakeControl<QPushButton>(this, "CancelButton1", 288, 8, 105, 25);
     CancelButton1->setText(QStringLiteral("ｷｬﾝｾﾙ"));
-    CancelButton1->setAutoDefault(false);
+    // Enter presses it as Space does: outside a dialog only an auto-default button does.
+    CancelButton1->setAutoDefault(true);
     Label2 = MakeControl<QLabel>(this, "Label2", 8, 40, 35, 15);
     Label2->setText(QStringLiteral("From:"));
     Label2->adjustSize();
@@ -61,8 +62,13 @@ void TForm2::FormClose() {
     zolvane::gui::ReleaseWindow(MainWindow);
 }
 
-// The window hides, as a close does; the execute command destroys it after the job.
+// The window hides, as a close does; the execute command destroys it after the job. Greyed
+// while the job waits for an answer, it stays: the job cannot stop before it has one.
 void TForm2::closeEvent(QCloseEvent* event) {
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -355,15 +356,20 @@ TEST_F(JobsTest, TheOverwritePromptAnswers) {
     EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.001")).size(), 1000000u);
     EXPECT_NE(fs::last_write_time(dir.file("work/BIG.001")), stamp);
 
-    // A join's prompt names the recorded name.
+    // A join's prompt names the file it would replace, and the recorded name over it.
     window->JoinButton->setChecked(true);
     choose("BIG.000");
-    PromptAnswerer answerer([](TOverWriteForm& p) { p.Button3Click(); });
+    QString tip;
+    PromptAnswerer answerer([&](TOverWriteForm& p) {
+        tip = p.Label2->toolTip();
+        p.Button3Click();
+    });
     boxes.shown.clear();
     window->Button1Click();
     std::string recorded = dir.file("work/BIG.DAT");
     std::replace(recorded.begin(), recorded.end(), '/', '\\');
-    EXPECT_EQ(answerer.names, std::vector<QString>{Q(recorded)});
+    EXPECT_EQ(answerer.names, std::vector<QString>{work + "/BIG.DAT"});
+    EXPECT_EQ(tip, Q(recorded));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.DAT")), source);
 }
@@ -413,6 +419,60 @@ TEST_F(JobsTest, EngineBoxesNameTheFileAndTheReason) {
         EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8(one.text));
         EXPECT_EQ(boxes.shown[0].detail, Q(one.detail));
     }
+}
+
+// The window manager keeps each window of a job above the one it waits on: the progress window
+// above the main window, the prompt above the greyed progress window (tied to it by the window
+// system only: as a Qt child it would be greyed too), the job's boxes above the progress
+// window. The greyed progress window's close box does nothing, so no second job can start
+// inside the first while the prompt waits.
+TEST_F(JobsTest, TheWindowsOfAJobStayAboveTheOnesTheyWaitOn) {
+    freeSize(1000000);
+    choose("BIG.DAT");
+    window->Button1Click();  // BIG.000 to BIG.002 now exist, and BIG.DAT for a join
+    for (const bool join : {false, true}) {
+        SCOPED_TRACE(join ? "join" : "split");
+        if (join) {
+            window->JoinButton->setChecked(true);
+            choose("BIG.000");
+        }
+        struct Seen {
+            bool progressAbove = false;
+            bool promptAbove = false;
+            bool promptEnabled = false;
+            bool closeIgnored = false;
+            bool boxAbove = false;
+        } seen;
+        const auto progress = [join]() -> QWidget* {
+            return join ? static_cast<QWidget*>(Form3) : Form2;
+        };
+        PromptAnswerer answerer([&](TOverWriteForm& prompt) {
+            // The window system keeps only a dialog above the window it is transient for.
+            seen.progressAbove =
+                progress()->windowType() == Qt::Dialog &&
+                progress()->windowHandle()->transientParent() == window->windowHandle();
+            seen.promptAbove =
+                prompt.windowHandle()->transientParent() == progress()->windowHandle();
+            seen.promptEnabled = prompt.isEnabled();
+            progress()->close();
+            seen.closeIgnored = progress()->isVisible() && !window->isEnabled();
+            prompt.Button2Click();
+        });
+        boxes.shown.clear();
+        boxes.onShow = [&](const gui::RecordedBox&) {
+            seen.boxAbove = gui::BoxOwner() == progress();
+        };
+        window->Button1Click();
+        EXPECT_EQ(boxes.texts(),
+                  std::vector<QString>{join ? "結合が終了しました。" : "分割が終了しました。"});
+        EXPECT_TRUE(seen.progressAbove);
+        EXPECT_TRUE(seen.promptAbove);
+        EXPECT_TRUE(seen.promptEnabled);
+        EXPECT_TRUE(seen.closeIgnored);
+        EXPECT_TRUE(seen.boxAbove);
+        EXPECT_EQ(gui::BoxOwner(), nullptr);
+    }
+    EXPECT_EQ(test::ReadBytes(dir.file("work/BIG.DAT")), source);
 }
 
 // Packed with the real library: split and deleted, joined and unpacked; packed alone and

@@ -147,6 +147,10 @@ int main(int argc, char** argv) {
         (join ? window.JoinButton : window.DivideButton)->setChecked(true);
         for (int page = 0; page < 4; ++page) {
             window.PageControl1->setCurrentIndex(page);
+            // The longest mini-help sentence, on the page of its control.
+            if (window.PageControl1->currentWidget() == window.SetOption && !join) {
+                window.MouseMovedOver(window.AutoSizeButton);
+            }
             QCoreApplication::processEvents();
             const QString file = QStringLiteral("%1/%2-%3.png")
                                      .arg(output, join ? QStringLiteral("join") : QStringLiteral("split"),
