@@ -17,10 +17,10 @@
 
 #include <unistd.h>
 
-#include "jobs/ZolvaneApplication.h"
+#include "jobs/window/startup/ZolvaneApplication.h"
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/FileListBox.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 
 namespace {

@@ -1,11 +1,12 @@
 // zolvane-cli join: the join engine bound to the terminal.
 #include <filesystem>
 
-#include "cli/ArchiverReport.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
 #include "jobs/ArchiverLibrary.h"
+#include "jobs/Destinations.h"
+#include "jobs/JobMessages.h"
 #include "jobs/UnpackCheck.h"
 #include "join/JoinFile.h"
 #include "platform/Paths.h"
@@ -37,8 +38,7 @@ public:
         std::string report;
         const auto check = CheckUnpack(archiver_, archivePath, folder, report);
         if (!check) {
-            terminal_.message("展開先で上書きされるファイルを確かめられませんでした。", "エラー",
-                              MessageIcon::Error, MessageButtons::Ok, report);
+            Show(terminal_, job_messages::kCannotCheckUnpack, report);
             return false;
         }
         return check->count == 0 || terminal_.confirmReplacing(folder, check->names, check->count);
@@ -67,11 +67,9 @@ int RunJoin(const std::vector<std::string>& words) {
     namespace fs = std::filesystem;
     const fs::path piece = fs::absolute(args.positional.front()).lexically_normal();
     const std::string* dest = args.value("--dest");
-    std::string folder = dest != nullptr ? fs::absolute(*dest).lexically_normal().string()
-                                         : piece.parent_path().string();
-    if (folder.empty() || folder.back() != platform::kPathSeparator) {
-        folder += platform::kPathSeparator;
-    }
+    const std::string folder =
+        JoinDestination(dest != nullptr, dest != nullptr ? fs::absolute(*dest).lexically_normal().string() : "",
+                        piece.parent_path().string());
 
     Terminal terminal(args.has("--overwrite"));
     ArchiverLibrary archiver;

@@ -1,60 +1,46 @@
 // zolvane-cli pack: an LZH archive through the archiver library, as the compression step
 // makes it.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
-#include "cli/ArchiverReport.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/Packing.h"
+#include "jobs/ArchiverReport.h"
+#include "jobs/JobMessages.h"
 
 namespace zolvane::cli {
+
+namespace msg = job_messages;
+
+void TerminalPacking::showItem(const std::string& item) {
+    terminal_.showLine("Pack:", item);
+}
+
+void TerminalPacking::warnUnmatched(const std::string& pattern) {
+    terminal_.warn("一致するファイルがありません: " + pattern);
+}
+
+void TerminalPacking::itemFailed(const std::string& item, const std::string& report) {
+    terminal_.message(item + " を圧縮できませんでした。", "エラー", MessageIcon::Error,
+                      MessageButtons::Ok, ReportWithoutWarnings(report));
+}
+
+bool TerminalPacking::cancelRequested() {
+    return terminal_.cancelRequested();
+}
+
+MessageReply TerminalPacking::message(const std::string& text, const std::string& caption,
+                                      MessageIcon icon, MessageButtons buttons,
+                                      const std::string& detail) {
+    return terminal_.message(text, caption, icon, buttons, detail);
+}
 
 bool LoadArchiver(Terminal& terminal, ArchiverLibrary& archiver) {
     archiver.Load();
     if (!archiver.ArchiverReady) {
-        terminal.message(
-            "圧縮ライブラリ (libUnlha32.so) が見つかりません。\n圧縮と展開はできません。", "エラー",
-            MessageIcon::Error, MessageButtons::Ok);
+        Show(terminal, msg::kNoArchiver);
     }
     return archiver.ArchiverReady;
-}
-
-PackOutcome PackFiles(Terminal& terminal, const ArchiverLibrary& archiver,
-                      const std::string& archive, const std::vector<std::string>& items,
-                      bool recursive, const char* busyText) {
-    if (archiver.busy()) {
-        terminal.message(busyText, "エラー", MessageIcon::Error, MessageButtons::Ok);
-        return PackOutcome::Failed;
-    }
-    for (const std::string& item : items) {
-        terminal.showLine("Pack:", item);
-        std::string report;
-        const int result = archiver.runWithReport(AddToArchiveCommand(archive, item, recursive),
-                                                  report, ArchiverLibrary::kLongOutputSize);
-        for (const std::string& pattern : UnmatchedPatterns(report)) {
-            terminal.warn("一致するファイルがありません: " + pattern);
-        }
-        if (result != 0) {
-            terminal.message(item + " を圧縮できませんでした。", "エラー", MessageIcon::Error,
-                             MessageButtons::Ok, ReportWithoutWarnings(report));
-            return PackOutcome::Failed;
-        }
-        if (terminal.cancelRequested()) {
-            return PackOutcome::Cancelled;
-        }
-    }
-    return PackOutcome::Packed;
-}
-
-void RemoveArchive(Terminal& terminal, const std::string& archive) {
-    if (std::remove(archive.c_str()) != 0 && errno != ENOENT) {
-        terminal.message("作成したLZHファイルの削除に失敗しました。", "失敗",
-                         MessageIcon::Information, MessageButtons::Ok,
-                         archive + ": " + std::strerror(errno));
-    }
 }
 
 int RunPack(const std::vector<std::string>& words) {
@@ -78,14 +64,13 @@ int RunPack(const std::vector<std::string>& words) {
     // was added to it.
     std::error_code error;
     const bool existed = fs::exists(archive, error) || error;
-    const PackOutcome outcome =
-        PackFiles(terminal, archiver, archive, items, args.has("--recursive"),
-                  "UNLHA32.DLLが使用中です。\n圧縮を中止します。");
+    TerminalPacking packing(terminal);
+    const PackOutcome outcome = PackFiles(archiver, archive, items, args.has("--recursive"),
+                                          msg::kArchiverBusyForPack, packing);
     if (outcome == PackOutcome::Cancelled) {
-        terminal.message("圧縮が中止されました。", "メッセージ", MessageIcon::Information,
-                         MessageButtons::Ok);
+        Show(terminal, msg::kPackCancelled);
         if (!existed && fs::exists(archive, error)) {
-            RemoveArchive(terminal, archive);
+            DeleteArchive(archive, packing);
         }
     }
     return outcome == PackOutcome::Packed ? kExitDone : kExitFailed;

@@ -1,28 +1,31 @@
-// Packing files into an LZH archive through the archiver library, from the terminal.
+// Packing bound to the terminal: each name shown as it is added, masks that matched nothing
+// warned about, the library's report of a failure shown with it.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "cli/Terminal.h"
 #include "jobs/ArchiverLibrary.h"
+#include "jobs/Packing.h"
 
 namespace zolvane::cli {
 
-enum class PackOutcome { Packed, Failed, Cancelled };
+class TerminalPacking : public PackOperations {
+public:
+    explicit TerminalPacking(Terminal& terminal) : terminal_(terminal) {}
 
-// One add command per name or mask, relative to the current folder, stopping at the first
-// failure (what was added stays in the archive) or, after the command in progress, at
-// Ctrl-C (or SIGTERM, SIGHUP). Patterns that matched nothing are warned about. `busyText` is
-// what a busy library says.
-PackOutcome PackFiles(Terminal& terminal, const ArchiverLibrary& archiver,
-                      const std::string& archive, const std::vector<std::string>& items,
-                      bool recursive, const char* busyText);
+    void showItem(const std::string& item) override;
+    void warnUnmatched(const std::string& pattern) override;
+    void itemFailed(const std::string& item, const std::string& report) override;
+    bool cancelRequested() override;
+    MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
+                         MessageButtons buttons, const std::string& detail) override;
+
+private:
+    Terminal& terminal_;
+};
 
 // Loads the library next to the program; says so on the terminal when it is missing.
 bool LoadArchiver(Terminal& terminal, ArchiverLibrary& archiver);
-
-// Removes an archive that this run made, saying so when that fails.
-void RemoveArchive(Terminal& terminal, const std::string& archive);
 
 }  // namespace zolvane::cli

@@ -9,6 +9,9 @@
 #include "cli/Commands.h"
 #include "cli/Packing.h"
 #include "cli/Terminal.h"
+#include "jobs/Destinations.h"
+#include "jobs/JobMessages.h"
+#include "jobs/Packing.h"
 #include "pieces/PathRoutines.h"
 #include "pieces/PieceSet.h"
 #include "platform/Paths.h"
@@ -49,6 +52,20 @@ std::optional<SizeSetting> ParseSize(std::string text) {
         return std::nullopt;
     }
     return SizeSetting{SizeChoice::Free, static_cast<std::int32_t>(bytes)};
+}
+
+// The pieces go to the current folder, or to --dest.
+SplitPlacement Placement(const Arguments& args) {
+    SplitPlacement placement;
+    if (const std::string* folder = args.value("--dest")) {
+        placement.folderChosen = true;
+        placement.folder = *folder;
+    }
+    return placement;
+}
+
+std::string NameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
 }
 
 class TerminalSplit final : public SplitOperations {
@@ -107,61 +124,50 @@ int Divide(TerminalSplit& ops, const std::string& source, const std::string& des
     return result;
 }
 
-// The destination is the folder, a separator and the source's name; without a folder the
-// bare name, so the pieces land in the current folder.
-std::string SplitDestination(const std::string* folder, const std::string& name) {
-    if (folder == nullptr) {
-        return name;
+// The packed split on the terminal: the named files packed, the archive split with the
+// archive mark, then deleted.
+class TerminalPackedSplit final : public PackedSplitOperations {
+public:
+    TerminalPackedSplit(Terminal& terminal, const ArchiverLibrary& archiver, const Arguments& args,
+                        SizeSetting size)
+        : terminal_(terminal), archiver_(archiver), args_(args), size_(size) {}
+
+    PackOutcome pack(const std::string& archive, std::string&) override {
+        TerminalPacking packing(terminal_);
+        return PackFiles(archiver_, archive, args_.positional, args_.has("--recursive"),
+                         job_messages::kArchiverBusyForSplit, packing);
     }
-    std::string destination = *folder;
-    if (destination.empty() || destination.back() != platform::kPathSeparator) {
-        destination += platform::kPathSeparator;
+    int split(const std::string& archive) override {
+        TerminalSplit ops(terminal_, size_, 1);
+        return Divide(ops, archive, SplitDestination(Placement(args_), NameOf(archive)));
     }
-    return destination + name;
-}
+    MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
+                         MessageButtons buttons, const std::string& detail) override {
+        return terminal_.message(text, caption, icon, buttons, detail);
+    }
 
-}  // namespace
+private:
+    Terminal& terminal_;
+    const ArchiverLibrary& archiver_;
+    const Arguments& args_;
+    SizeSetting size_;
+};
 
-namespace {
-
-// Packs the named files into the archive, splits the archive with the archive mark and
-// deletes it afterwards, whatever the split's outcome.
 int SplitPacked(const Arguments& args, SizeSetting size, const std::string& archiveText) {
     namespace fs = std::filesystem;
     const fs::path archive = fs::absolute(archiveText).lexically_normal();
     Terminal terminal(args.has("--overwrite"));
-    // The archive is deleted after the split: never take over a file that was there before.
     std::error_code error;
     if (fs::exists(archive, error)) {
-        terminal.message("同名のファイルが既にあります。\n" + archive.string() +
-                             "\n別の書庫名を指定してください。",
-                         "エラー", MessageIcon::Error, MessageButtons::Ok);
+        Show(terminal, job_messages::kArchiveExists, archive.string());
         return kExitFailed;
     }
     ArchiverLibrary archiver;
     if (!LoadArchiver(terminal, archiver)) {
         return kExitFailed;
     }
-    switch (PackFiles(terminal, archiver, archive.string(), args.positional,
-                      args.has("--recursive"), "UNLHA32.DLLが使用中です。\n分割を中止します。")) {
-    case PackOutcome::Packed:
-        break;
-    case PackOutcome::Failed:
-        terminal.message("分割に失敗しました", "情報", MessageIcon::Information,
-                         MessageButtons::Ok);
-        RemoveArchive(terminal, archive.string());  // made by this run, half full
-        return kExitFailed;
-    case PackOutcome::Cancelled:
-        terminal.message("分割が中止されました。", "メッセージ", MessageIcon::Information,
-                         MessageButtons::Ok);
-        RemoveArchive(terminal, archive.string());
-        return kExitFailed;
-    }
-    TerminalSplit ops(terminal, size, 1);
-    const int result = Divide(ops, archive.string(),
-                              SplitDestination(args.value("--dest"), archive.filename().string()));
-    RemoveArchive(terminal, archive.string());
-    return result == 0 ? kExitDone : kExitFailed;
+    TerminalPackedSplit ops(terminal, archiver, args, size);
+    return PackedSplit(archive.string(), ops) == 0 ? kExitDone : kExitFailed;
 }
 
 }  // namespace
@@ -194,8 +200,7 @@ int RunSplit(const std::vector<std::string>& words) {
     }
     namespace fs = std::filesystem;
     const fs::path source = fs::absolute(args.positional.front()).lexically_normal();
-    const std::string destination =
-        SplitDestination(args.value("--dest"), source.filename().string());
+    const std::string destination = SplitDestination(Placement(args), source.filename().string());
 
     Terminal terminal(args.has("--overwrite"));
     TerminalSplit ops(terminal, size, 0);

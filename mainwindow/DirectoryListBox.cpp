@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "platform/MessageKinds.h"
 
 namespace zolvane::gui {

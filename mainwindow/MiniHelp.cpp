@@ -18,7 +18,7 @@
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "platform/Documents.h"
 #include "platform/MessageKinds.h"

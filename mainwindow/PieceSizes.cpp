@@ -3,10 +3,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FreeSizeText.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 
 void TForm1::SizeButton1Click() {
@@ -57,4 +58,24 @@ bool TForm1::setFreeSizeFromText() {
     }
     PieceSize = *value;
     return true;
+}
+
+// Automatic sizing when none of the others is checked.
+zolvane::SizeChoice TForm1::sizeChoice() const {
+    if (SizeButton1->isChecked()) {
+        return zolvane::SizeChoice::Floppy1440K;
+    }
+    if (SizeButton2->isChecked()) {
+        return zolvane::SizeChoice::Floppy720K;
+    }
+    if (SizeButton4->isChecked()) {
+        return zolvane::SizeChoice::Floppy1250K;
+    }
+    if (SizeButton5->isChecked()) {
+        return zolvane::SizeChoice::Floppy640K;
+    }
+    if (SizeButton3->isChecked()) {
+        return zolvane::SizeChoice::Free;
+    }
+    return zolvane::SizeChoice::Automatic;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "mainwindow/DriveComboBox.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 
 namespace {

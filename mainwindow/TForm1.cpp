@@ -18,13 +18,15 @@
 #include <QTextDocument>
 #include <QToolTip>
 
-#include "mainwindow/AppIcon.h"
+#include "jobs/window/ExecuteCommand.h"
+#include "join/window/TOverWriteForm.h"
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
-#include "mainwindow/MessageBoxes.h"
-#include "mainwindow/PageControl.h"
-#include "mainwindow/WindowParts.h"
+#include "window/AppIcon.h"
+#include "window/MessageBoxes.h"
+#include "window/PageControl.h"
+#include "window/WindowParts.h"
 
 TForm1* MainWindow = nullptr;
 
@@ -581,4 +583,91 @@ void TForm1::loadArchiver() {
 
 void TForm1::releaseArchiver() {
     Archiver.Release();
+}
+
+// --- The execute button ---
+
+namespace {
+
+// The boxes of a job stay above its windows: the main window, the progress window while that
+// is open.
+class JobBoxes {
+public:
+    explicit JobBoxes(QWidget& main) { zolvane::gui::SetBoxOwner(&main); }
+    ~JobBoxes() { zolvane::gui::SetBoxOwner(nullptr); }
+    JobBoxes(const JobBoxes&) = delete;
+    JobBoxes& operator=(const JobBoxes&) = delete;
+};
+
+}  // namespace
+
+void TForm1::Button1Click() {
+    const JobBoxes boxes(*this);
+    if (DivideButton->isChecked()) {
+        runSplit();
+    }
+    if (JoinButton->isChecked()) {
+        runJoin();
+    }
+    if (stopRequested_) {
+        close();
+    }
+}
+
+void TForm1::requestStop() {
+    stopRequested_ = true;
+    if (OverWriteForm != nullptr) {
+        OverWriteForm->Button3Click();  // the prompt's Cancel
+    }
+    if (!jobRunning_) {
+        close();
+    }
+}
+
+void TForm1::runSplit() {
+    zolvane::gui::SplitJob job;
+    job.source = FileListBox1->currentFilePath().toStdString();
+    job.placement.automatic = AutoSizeButton->isChecked();
+    if (job.placement.automatic && AutoDrive.isEmpty()) {
+        AutoDrive = firstDrive();
+    }
+    job.placement.drive = AutoDrive.toStdString();
+    job.placement.folderChosen = SetDestChk->isChecked();
+    job.placement.folder = SplitDestDir.toStdString();
+    // Beside the source: in the file list's folder (the archive's when one is packed).
+    job.placement.beside = QFileInfo(FileListBox1->currentFilePath()).absolutePath().toStdString();
+    job.size = sizeChoice();
+    job.freeSize = PieceSize;
+    job.pack = PressChkBox->isChecked();
+    job.packOnly = PressOnlyBox->isChecked();
+    job.recursive = RecursionBox->isChecked();
+    job.folder = FileListBox1->directory().toStdString();
+    for (const QString& name : FileListBox1->selectedNames()) {
+        job.names.push_back(name.toStdString());
+    }
+    job.mask = FMaskEdit->text().toStdString();
+    zolvane::gui::JobTools tools{Archiver, drives_, *SavePressFileDialog, LastArchive};
+    jobRunning_ = true;
+    ArchiveMade = zolvane::gui::ExecuteSplit(*this, job, tools);
+    jobRunning_ = false;
+    FileListBox1->refresh();
+}
+
+void TForm1::runJoin() {
+    const std::string destination = zolvane::JoinDestination(
+        SetDestChk->isChecked(), JoinDestDir.toStdString(),
+        SrcDirectoryListBox->directory().toStdString());
+    zolvane::gui::JobTools tools{Archiver, drives_, *SavePressFileDialog, LastArchive};
+    jobRunning_ = true;
+    zolvane::gui::ExecuteJoin(*this, FileListBox1->currentFilePath().toStdString(), destination,
+                              tools);
+    jobRunning_ = false;
+    FileListBox1->refresh();
+}
+
+// Removable drives are listed first, so the system's disk is taken only on a machine without
+// any.
+QString TForm1::firstDrive() const {
+    const std::vector<std::string> names = drives_.listDrives();
+    return names.empty() ? QStringLiteral("/") : QString::fromStdString(names.front());
 }

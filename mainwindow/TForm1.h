@@ -14,6 +14,7 @@
 
 #include "jobs/ArchiverLibrary.h"
 #include "platform/Drives.h"
+#include "split/SplitOperations.h"
 
 class QCheckBox;
 class QFileDialog;
@@ -201,11 +202,12 @@ private:
     void rememberFolder(const QString& folder);
     bool setFreeSizeFromText();
 
-    // The execute command's two branches.
+    // The execute command's two branches, with this window's choices.
     void runSplit();
     void runJoin();
     QString firstDrive() const;
-    bool waitForAutoDrive(const QString& destination);
+    // The checked size button, in the order the split engine tests them.
+    zolvane::SizeChoice sizeChoice() const;
 
     // Settings.
     void loadPosition();

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mainwindow/AppIcon.h"
+#include "window/AppIcon.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -12,7 +12,7 @@
 #include "pieces/PieceSet.h"
 #include "pieces/RecordedName.h"
 #include "tests/fuzz/FuzzCases.h"
-#include "tests/join/FakeJoinOperations.h"
+#include "tests/support/FakeJoinOperations.h"
 #include "tests/support/FakeDrives.h"
 
 namespace zolvane::fuzz {

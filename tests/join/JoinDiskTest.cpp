@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "join/JoinFile.h"
-#include "tests/join/FakeJoinOperations.h"
+#include "tests/support/FakeJoinOperations.h"
 #include "tests/support/Mount.h"
 #include "tests/support/PieceBuilder.h"
 #include "tests/support/TempDir.h"

@@ -10,8 +10,8 @@
 
 #include "join/JoinFile.h"
 #include "split/DivideFile.h"
-#include "tests/join/FakeJoinOperations.h"
-#include "tests/split/FakeSplitOperations.h"
+#include "tests/support/FakeJoinOperations.h"
+#include "tests/support/FakeSplitOperations.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"
 

@@ -24,11 +24,11 @@
 #include <tuple>
 #include <vector>
 
-#include "join/TForm3.h"
-#include "join/TOverWriteForm.h"
-#include "mainwindow/MessageBoxes.h"
-#include "mainwindow/WindowParts.h"
-#include "split/TForm2.h"
+#include "join/window/TForm3.h"
+#include "join/window/TOverWriteForm.h"
+#include "window/MessageBoxes.h"
+#include "window/WindowParts.h"
+#include "split/window/TForm2.h"
 #include "tests/mainwindow/WindowTest.h"
 
 namespace zolvane {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "jobs/ZolvaneApplication.h"
+#include "jobs/window/startup/ZolvaneApplication.h"
 
 int main(int argc, char** argv) {
     // Listing the tests must work without a display as well as running them.

@@ -17,16 +17,16 @@
 #include <filesystem>
 #include <functional>
 
-#include "jobs/StopSignals.h"
-#include "join/TForm3.h"
-#include "join/TOverWriteForm.h"
-#include "mainwindow/Activation.h"
+#include "jobs/window/startup/StopSignals.h"
+#include "join/window/TForm3.h"
+#include "join/window/TOverWriteForm.h"
+#include "window/Activation.h"
 #include "mainwindow/DirectoryListBox.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "platform/Console.h"
-#include "split/TForm2.h"
+#include "split/window/TForm2.h"
 #include "tests/mainwindow/AtRound.h"
 #include "tests/mainwindow/WindowTest.h"
 #include "tests/support/RunProgram.h"
@@ -492,7 +492,9 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
     window->Button1Click();
     EXPECT_EQ(boxes.texts(), std::vector<QString>{"分割が終了しました。"});
     EXPECT_EQ(QDir::currentPath(), work) << "the packing folder is current only while it packs";
-    EXPECT_EQ(boxes.saveDialogsAsking, std::vector<bool>{true});
+    // An archive to be split is deleted afterwards: the dialog offers no existing file, which
+    // is refused after it, as the terminal refuses it.
+    EXPECT_EQ(boxes.saveDialogsAsking, std::vector<bool>{false});
     EXPECT_FALSE(fs::exists(dir.file("out/MAIL.LZH"))) << "the archive goes after the split";
     EXPECT_TRUE(fs::exists(dir.file("out/MAIL.000")));
 
@@ -549,8 +551,17 @@ TEST_F(JobsTest, CompressionWithTheRealLibrary) {
     EXPECT_EQ(window->FileListBox1->findItems("ALONE.LZH", Qt::MatchExactly).size(), 1);
     EXPECT_EQ(boxes.saveDialogsAsking.back(), false) << "added to, not replaced";
 
-    // The dialog cancelled, then the library busy: the step's own box, then the command's.
+    // Split, the same name is refused: the archive would be deleted after the split.
     window->PressOnlyBox->setChecked(false);
+    const Bytes alone = test::ReadBytes(dir.file("work/ALONE.LZH"));
+    boxes.nextSavePaths = {work + "/ALONE.LZH"};
+    window->Button1Click();
+    EXPECT_EQ(boxes.texts(), (std::vector<QString>{"同名のファイルが既にあります。\n別の書庫名を指定してください。",
+                                                   "分割に失敗しました"}));
+    EXPECT_EQ(test::ReadBytes(dir.file("work/ALONE.LZH")), alone);
+    boxes.shown.clear();
+
+    // The dialog cancelled, then the library busy: the step's own box, then the command's.
     window->Button1Click();
     window->UnlhaGetRunningProc = [] { return 1; };
     window->Button1Click();

@@ -12,7 +12,7 @@
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/FileMask.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"
 

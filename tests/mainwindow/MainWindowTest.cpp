@@ -24,7 +24,7 @@
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
 #include "mainwindow/FreeSizeText.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "platform/Documents.h"
 #include "tests/mainwindow/WindowTest.h"

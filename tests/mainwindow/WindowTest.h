@@ -12,7 +12,7 @@
 #include <memory>
 #include <ostream>
 
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"

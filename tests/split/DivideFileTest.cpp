@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "pieces/PieceHeader.h"
-#include "tests/split/FakeSplitOperations.h"
+#include "tests/support/FakeSplitOperations.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/TempDir.h"
 

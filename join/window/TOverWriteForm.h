@@ -2,11 +2,8 @@
 // overwrite, overwrite this and every later file of the job, or cancel the job.
 #pragma once
 
-#include <QString>
 #include <QWidget>
 #include <cstdint>
-
-#include "join/OverwriteAnswer.h"
 
 class QLabel;
 class QPushButton;
@@ -14,7 +11,8 @@ class QPushButton;
 class TOverWriteForm : public QWidget {
     Q_OBJECT
 public:
-    TOverWriteForm();
+    // `progressWindow` is the window the answer hands the activation back to.
+    explicit TOverWriteForm(QWidget* progressWindow = nullptr);
 
     QLabel* Label1;
     QPushButton* Button1;
@@ -37,17 +35,9 @@ protected:
 
 private:
     void answer(std::int32_t value);
+
+    QWidget* progressWindow_;
 };
 
 // The prompt of the question in progress, if any.
 extern TOverWriteForm* OverWriteForm;
-
-namespace zolvane::gui {
-
-// Asks about `name` beside the progress window, which is disabled until a button of the
-// prompt releases it; waits for that, handling events, and returns the answer. `toolTip`, if
-// any, is shown over the name.
-OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name,
-                             const QString& toolTip = QString());
-
-}  // namespace zolvane::gui

@@ -1,4 +1,4 @@
-#include "join/TForm3.h"
+#include "join/window/TForm3.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -6,15 +6,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "mainwindow/Activation.h"
-#include "mainwindow/TForm1.h"
-#include "mainwindow/WindowParts.h"
+#include "window/Activation.h"
+#include "window/WindowParts.h"
 
 TForm3* Form3 = nullptr;
 
 using zolvane::gui::MakeControl;
 
-TForm3::TForm3() {
+TForm3::TForm3(QWidget* mainWindow) : mainWindow_(mainWindow) {
     zolvane::gui::SetUpJobWindow(this, QStringLiteral("ファイル結合中・・・"), 325, 178, 12);
     Label1 = MakeControl<QLabel>(this, "Label1", 51, 6, 161, 19);
     Label1->setText(QStringLiteral("ファイル結合中・・・"));
@@ -52,11 +51,11 @@ TForm3::TForm3() {
 }
 
 void TForm3::Button1Click() {
-    zolvane::gui::ReleaseWindow(MainWindow);
+    zolvane::gui::ReleaseWindow(mainWindow_);
 }
 
 void TForm3::FormClose() {
-    zolvane::gui::ReleaseWindow(MainWindow);
+    zolvane::gui::ReleaseWindow(mainWindow_);
 }
 
 // Greyed while the job waits for an answer, the window stays: the job cannot stop before it

@@ -1,4 +1,4 @@
-#include "mainwindow/AppIcon.h"
+#include "window/AppIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -17,11 +17,11 @@
 #include <cstdio>
 #include <functional>
 
-#include "jobs/ZolvaneApplication.h"
-#include "join/TOverWriteForm.h"
+#include "jobs/window/startup/ZolvaneApplication.h"
+#include "join/window/TOverWriteForm.h"
 #include "mainwindow/DriveComboBox.h"
 #include "mainwindow/FileListBox.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "tests/mainwindow/AtRound.h"
 #include "tests/support/FakeDrives.h"

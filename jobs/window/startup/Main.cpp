@@ -2,9 +2,9 @@
 // are honoured.
 #include <exception>
 
-#include "jobs/StopSignals.h"
-#include "jobs/ZolvaneApplication.h"
-#include "mainwindow/MessageBoxes.h"
+#include "jobs/window/startup/StopSignals.h"
+#include "jobs/window/startup/ZolvaneApplication.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "mainwindow/Activation.h"
+#include "window/Activation.h"
 
 #include <QCoreApplication>
 #include <QVariant>
@@ -17,6 +17,9 @@ void DisableWindow(QWidget* window) {
 }
 
 void ReleaseWindow(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
     window->setEnabled(true);
     window->setProperty(kReleased, true);
     window->raise();

@@ -1,22 +1,18 @@
-#include "join/TOverWriteForm.h"
+#include "join/window/TOverWriteForm.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "join/TForm3.h"
-#include "mainwindow/Activation.h"
-#include "mainwindow/MessageBoxes.h"
-#include "mainwindow/TForm1.h"
-#include "mainwindow/WindowParts.h"
-#include "split/TForm2.h"
+#include "window/Activation.h"
+#include "window/WindowParts.h"
 
 TOverWriteForm* OverWriteForm = nullptr;
 
 using zolvane::gui::MakeControl;
 
-TOverWriteForm::TOverWriteForm() {
+TOverWriteForm::TOverWriteForm(QWidget* progressWindow) : progressWindow_(progressWindow) {
     setWindowTitle(QStringLiteral("警告"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -61,56 +57,12 @@ void TOverWriteForm::Button3Click() {
     answer(2);
 }
 
-// The job's progress window follows from the main window's mode, which cannot change while
-// a job runs.
 void TOverWriteForm::answer(std::int32_t value) {
     Answer = value;
-    QWidget* progress = MainWindow->DivideButton->isChecked() ? static_cast<QWidget*>(Form2)
-                                                              : static_cast<QWidget*>(Form3);
-    if (progress != nullptr) {
-        zolvane::gui::ReleaseWindow(progress);
-    }
+    zolvane::gui::ReleaseWindow(progressWindow_);
 }
 
 void TOverWriteForm::closeEvent(QCloseEvent* event) {
     Button3Click();
     event->accept();
 }
-
-namespace zolvane::gui {
-
-OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name, const QString& toolTip) {
-    if (AskingStopped()) {
-        return OverwriteAnswer::Cancel;
-    }
-    auto* prompt = new TOverWriteForm;
-    OverWriteForm = prompt;
-    prompt->move(progressWindow->x() + 32, progressWindow->y() + 32);
-    prompt->Label2->setText(name);
-    prompt->Label2->setToolTip(toolTip);
-    prompt->Label2->adjustSize();
-    // A long path widens the prompt rather than being cut off.
-    const int needed = prompt->Label2->geometry().right() + 13;
-    if (needed > prompt->width()) {
-        prompt->setFixedWidth(needed);
-    }
-    // Above the progress window, which is greyed while the prompt is up: a click on it must
-    // not bury the one window that can be answered.
-    KeepAbove(prompt, progressWindow);
-    prompt->show();
-    DisableWindow(progressWindow);
-    WaitUntilActive(progressWindow);
-    const std::int32_t answer = prompt->Answer;
-    OverWriteForm = nullptr;
-    delete prompt;
-    switch (answer) {
-    case 1:
-        return OverwriteAnswer::OverwriteAll;
-    case 2:
-        return OverwriteAnswer::Cancel;
-    default:
-        return OverwriteAnswer::Overwrite;
-    }
-}
-
-}  // namespace zolvane::gui

@@ -1,4 +1,4 @@
-#include "jobs/ZolvaneApplication.h"
+#include "jobs/window/startup/ZolvaneApplication.h"
 
 #include <QFont>
 #include <QLibraryInfo>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <exception>
 
-#include "mainwindow/AppIcon.h"
-#include "mainwindow/MessageBoxes.h"
+#include "window/AppIcon.h"
+#include "window/MessageBoxes.h"
 
 namespace zolvane::gui {
 

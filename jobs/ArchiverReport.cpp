@@ -1,9 +1,9 @@
-#include "cli/ArchiverReport.h"
+#include "jobs/ArchiverReport.h"
 
 #include <charconv>
 #include <string_view>
 
-namespace zolvane::cli {
+namespace zolvane {
 namespace {
 
 constexpr std::string_view kNoMatch = "warning: no file matches ";
@@ -34,6 +34,31 @@ bool IsNoMatchWarning(const std::string& line) {
 
 }  // namespace
 
+std::optional<ReplaceCheck> ParseReplaceCheck(const std::string& report) {
+    const std::vector<std::string> lines = LinesOf(report);
+    constexpr std::string_view kStart = "would replace ";
+    if (lines.empty() || lines.front().compare(0, kStart.size(), kStart) != 0) {
+        return std::nullopt;
+    }
+    const std::string& first = lines.front();
+    ReplaceCheck check;
+    const char* digits = first.data() + kStart.size();
+    const char* end = first.data() + first.size();
+    const auto [rest, error] = std::from_chars(digits, end, check.count);
+    if (error != std::errc() || rest == digits) {
+        return std::nullopt;
+    }
+    const std::string_view unit(rest, static_cast<std::size_t>(end - rest));
+    if (unit != (check.count == 1 ? " file" : " files")) {
+        return std::nullopt;
+    }
+    check.names.assign(lines.begin() + 1, lines.end());
+    if (check.names.size() > check.count) {
+        return std::nullopt;  // more names than files: not the report we asked for
+    }
+    return check;
+}
+
 std::vector<std::string> UnmatchedPatterns(const std::string& report) {
     std::vector<std::string> patterns;
     for (const std::string& line : LinesOf(report)) {
@@ -59,4 +84,4 @@ std::string ReportWithoutWarnings(const std::string& report) {
     return joined;
 }
 
-}  // namespace zolvane::cli
+}  // namespace zolvane

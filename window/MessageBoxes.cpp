@@ -1,4 +1,4 @@
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "mainwindow/WindowParts.h"
+#include "window/WindowParts.h"
 
 namespace zolvane::gui {
 namespace {

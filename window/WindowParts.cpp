@@ -1,9 +1,9 @@
-#include "mainwindow/WindowParts.h"
+#include "window/WindowParts.h"
 
 #include <QLabel>
 #include <QWindow>
 
-#include "mainwindow/AppIcon.h"
+#include "window/AppIcon.h"
 
 namespace zolvane::gui {
 

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QString>
 
+#include "jobs/ArchiverLibrary.h"
 #include "join/JoinOperations.h"
 #include "split/SplitOperations.h"
 
-class TForm1;
+class QWidget;
 class TForm2;
 class TForm3;
 
@@ -27,9 +29,13 @@ private:
     QElapsedTimer sinceLast_;
 };
 
+// The main window's choices come as they stood when the job started: the disabled window
+// cannot change them meanwhile.
 class WindowSplitOperations final : public SplitOperations {
 public:
-    WindowSplitOperations(TForm1& main, TForm2& progress) : main_(main), progress_(progress) {}
+    WindowSplitOperations(QWidget& main, TForm2& progress, SizeChoice size,
+                          std::int32_t freeSize, std::uint8_t mark)
+        : main_(main), progress_(progress), size_(size), freeSize_(freeSize), mark_(mark) {}
 
     SizeChoice sizeChoice() override;
     std::int32_t pieceSize() override;
@@ -45,14 +51,18 @@ public:
     void release() override;
 
 private:
-    TForm1& main_;
+    QWidget& main_;
     TForm2& progress_;
+    SizeChoice size_;
+    std::int32_t freeSize_;
+    std::uint8_t mark_;
     EventRounds rounds_;
 };
 
 class WindowJoinOperations final : public JoinOperations {
 public:
-    WindowJoinOperations(TForm1& main, TForm3& progress) : main_(main), progress_(progress) {}
+    WindowJoinOperations(QWidget& main, TForm3& progress, const ArchiverLibrary& archiver)
+        : main_(main), progress_(progress), archiver_(archiver) {}
 
     void showPiece(const std::string& path) override;
     void showOutput(const std::string& path) override;
@@ -71,9 +81,16 @@ public:
     void release() override;
 
 private:
-    TForm1& main_;
+    QWidget& main_;
     TForm3& progress_;
+    const ArchiverLibrary& archiver_;
     EventRounds rounds_;
 };
+
+// Asks about `name` beside the progress window, which is disabled until a button of the
+// prompt releases it; waits for that, handling events, and returns the answer. `toolTip`, if
+// any, is shown over the name.
+OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name,
+                             const QString& toolTip = QString());
 
 }  // namespace zolvane::gui

@@ -12,7 +12,8 @@ class QPushButton;
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    TForm3();
+    // `mainWindow` is the window a cancel hands the activation back to.
+    explicit TForm3(QWidget* mainWindow = nullptr);
 
     QLabel* Label1;
     QPushButton* Button1;
@@ -29,6 +30,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* mainWindow_;
 };
 
 // The join progress window of the running job, if any.

@@ -12,7 +12,8 @@ class QPushButton;
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    TForm2();
+    // `mainWindow` is the window a cancel hands the activation back to.
+    explicit TForm2(QWidget* mainWindow = nullptr);
 
     QLabel* Label1;
     QPushButton* CancelButton1;
@@ -29,6 +30,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* mainWindow_;
 };
 
 // The split progress window of the running job, if any.

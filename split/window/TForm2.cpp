@@ -1,4 +1,4 @@
-#include "split/TForm2.h"
+#include "split/window/TForm2.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -6,15 +6,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "mainwindow/Activation.h"
-#include "mainwindow/WindowParts.h"
-#include "mainwindow/TForm1.h"
+#include "window/Activation.h"
+#include "window/WindowParts.h"
 
 TForm2* Form2 = nullptr;
 
 using zolvane::gui::MakeControl;
 
-TForm2::TForm2() {
+TForm2::TForm2(QWidget* mainWindow) : mainWindow_(mainWindow) {
     zolvane::gui::SetUpJobWindow(this, QStringLiteral("ファイル分割中・・・"), 406, 222, 15);
     Label1 = MakeControl<QLabel>(this, "Label1", 64, 8, 194, 23);
     Label1->setText(QStringLiteral("ファイル分割中・・・"));
@@ -55,11 +54,11 @@ TForm2::TForm2() {
 }
 
 void TForm2::CancelButton1Click() {
-    zolvane::gui::ReleaseWindow(MainWindow);
+    zolvane::gui::ReleaseWindow(mainWindow_);
 }
 
 void TForm2::FormClose() {
-    zolvane::gui::ReleaseWindow(MainWindow);
+    zolvane::gui::ReleaseWindow(mainWindow_);
 }
 
 // The window hides, as a close does; the execute command destroys it after the job. Greyed

@@ -1,18 +1,19 @@
-#include "jobs/WindowOperations.h"
+#include "jobs/window/WindowOperations.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QRadioButton>
 
+#include "jobs/JobMessages.h"
 #include "jobs/UnpackCheck.h"
-#include "join/TForm3.h"
-#include "join/TOverWriteForm.h"
-#include "mainwindow/Activation.h"
-#include "mainwindow/MessageBoxes.h"
-#include "mainwindow/TForm1.h"
+#include "join/window/TForm3.h"
+#include "join/window/TOverWriteForm.h"
 #include "platform/Console.h"
-#include "split/TForm2.h"
+#include "split/window/TForm2.h"
+#include "window/Activation.h"
+#include "window/MessageBoxes.h"
+#include "window/WindowParts.h"
 
 namespace zolvane::gui {
 namespace {
@@ -51,32 +52,16 @@ void EventRounds::run() {
     }
 }
 
-// In the order the split engine tests them; automatic sizing when none of the others.
 SizeChoice WindowSplitOperations::sizeChoice() {
-    if (main_.SizeButton1->isChecked()) {
-        return SizeChoice::Floppy1440K;
-    }
-    if (main_.SizeButton2->isChecked()) {
-        return SizeChoice::Floppy720K;
-    }
-    if (main_.SizeButton4->isChecked()) {
-        return SizeChoice::Floppy1250K;
-    }
-    if (main_.SizeButton5->isChecked()) {
-        return SizeChoice::Floppy640K;
-    }
-    if (main_.SizeButton3->isChecked()) {
-        return SizeChoice::Free;
-    }
-    return SizeChoice::Automatic;
+    return size_;
 }
 
 std::int32_t WindowSplitOperations::pieceSize() {
-    return main_.PieceSize;
+    return freeSize_;
 }
 
 std::uint8_t WindowSplitOperations::archiveMark() {
-    return main_.ArchiveMade ? 1 : 0;
+    return mark_;
 }
 
 void WindowSplitOperations::showSource(const std::string& path) {
@@ -142,15 +127,15 @@ OverwriteAnswer WindowJoinOperations::askOverwrite(const std::string& recordedNa
 }
 
 bool WindowJoinOperations::archiverReady() {
-    return main_.ArchiverReady;
+    return archiver_.ArchiverReady;
 }
 
 bool WindowJoinOperations::archiverBusy() {
-    return main_.Archiver.busy();
+    return archiver_.busy();
 }
 
 int WindowJoinOperations::runArchiver(const std::string& command, std::string& report) {
-    return main_.Archiver.run(command, report, reinterpret_cast<void*>(main_.winId()));
+    return archiver_.run(command, report, reinterpret_cast<void*>(main_.winId()));
 }
 
 // Files of the destination that the archive would replace are asked about first, as the
@@ -158,10 +143,11 @@ int WindowJoinOperations::runArchiver(const std::string& command, std::string& r
 bool WindowJoinOperations::confirmUnpack(const std::string& archivePath,
                                          const std::string& folder) {
     std::string report;
-    const auto check = CheckUnpack(main_.Archiver, archivePath, folder, report);
+    const auto check = CheckUnpack(archiver_, archivePath, folder, report);
     if (!check) {
-        ShowMessage(QStringLiteral("展開先で上書きされるファイルを確かめられませんでした。"),
-                    QStringLiteral("エラー"), MessageIcon::Error, MessageButtons::Ok, &progress_);
+        const MessageBoxSpec& box = job_messages::kCannotCheckUnpack;
+        ShowMessage(Text(box.text), Text(box.caption), box.icon, box.buttons, &progress_,
+                    Text(report));
         return false;
     }
     if (check->count == 0) {
@@ -179,6 +165,40 @@ MessageReply WindowJoinOperations::message(const std::string& text, const std::s
 
 void WindowJoinOperations::release() {
     ReleaseWindow(&main_);
+}
+
+OverwriteAnswer AskOverwrite(QWidget* progressWindow, const QString& name, const QString& toolTip) {
+    if (AskingStopped()) {
+        return OverwriteAnswer::Cancel;
+    }
+    auto* prompt = new TOverWriteForm(progressWindow);
+    OverWriteForm = prompt;
+    prompt->move(progressWindow->x() + 32, progressWindow->y() + 32);
+    prompt->Label2->setText(name);
+    prompt->Label2->setToolTip(toolTip);
+    prompt->Label2->adjustSize();
+    // A long path widens the prompt rather than being cut off.
+    const int needed = prompt->Label2->geometry().right() + 13;
+    if (needed > prompt->width()) {
+        prompt->setFixedWidth(needed);
+    }
+    // Above the progress window, which is greyed while the prompt is up: a click on it must
+    // not bury the one window that can be answered.
+    KeepAbove(prompt, progressWindow);
+    prompt->show();
+    DisableWindow(progressWindow);
+    WaitUntilActive(progressWindow);
+    const std::int32_t answer = prompt->Answer;
+    OverWriteForm = nullptr;
+    delete prompt;
+    switch (answer) {
+    case 1:
+        return OverwriteAnswer::OverwriteAll;
+    case 2:
+        return OverwriteAnswer::Cancel;
+    default:
+        return OverwriteAnswer::Overwrite;
+    }
 }
 
 }  // namespace zolvane::gui

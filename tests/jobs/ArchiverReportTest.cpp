@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "cli/ArchiverReport.h"
-#include "cli/Terminal.h"
-#include "jobs/UnpackCheck.h"
+#include "jobs/ArchiverReport.h"
 #include "join/JoinFile.h"
 
-namespace zolvane::cli {
+namespace zolvane {
 namespace {
 
 TEST(ArchiverReport, TheCheckCommandIsTheUnpackCommandWithC1) {
@@ -50,26 +48,5 @@ TEST(ArchiverReport, UnmatchedPatternsAndTheRest) {
               "nothing added: a: No such file; second line");
 }
 
-TEST(Printable, EscapesWhatCouldDriveATerminal) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"C:\\DATA\\REPORT.DOC", "C:\\DATA\\REPORT.DOC"},
-        {"表.txt", "表.txt"},
-        {"a\x1b[2Jb", "a\\x1b[2Jb"},
-        {"line\nnext\r\t", "line\\nnext\\r\\t"},
-        {"del\x7f", "del\\x7f"},
-        {"c1 \xc2\x9b"
-         "2J",
-         "c1 \\xc2\\x9b2J"},                 // U+009B, the one-byte CSI
-        {"\xc2\xa0", "\xc2\xa0"},            // U+00A0 is no control
-        {"raw \x9b", "raw \\x9b"},           // not UTF-8 at all
-        {"cut \xe8\xa1", "cut \\xe8\\xa1"},  // a character cut short
-        {"overlong \xe0\x80\x9b", "overlong \\xe0\\x80\\x9b"},
-        {std::string("nul\0x", 5), "nul\\x00x"},
-    };
-    for (const auto& [text, shown] : cases) {
-        EXPECT_EQ(Printable(text), shown);
-    }
-}
-
 }  // namespace
-}  // namespace zolvane::cli
+}  // namespace zolvane

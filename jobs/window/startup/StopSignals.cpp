@@ -1,9 +1,9 @@
-#include "jobs/StopSignals.h"
+#include "jobs/window/startup/StopSignals.h"
 
 #include <QSocketNotifier>
 #include <unistd.h>
 
-#include "mainwindow/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 #include "mainwindow/TForm1.h"
 #include "platform/Console.h"
 

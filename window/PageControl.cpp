@@ -1,4 +1,4 @@
-#include "mainwindow/PageControl.h"
+#include "window/PageControl.h"
 
 #include <QApplication>
 #include <QProxyStyle>
