@@ -2,7 +2,9 @@
 // front ends share.
 #pragma once
 
+#include "join/JoinMessages.h"
 #include "platform/MessageKinds.h"
+#include "split/SplitMessages.h"
 
 namespace zolvane::job_messages {
 
@@ -12,8 +14,7 @@ inline constexpr MessageBoxSpec kNoFileToJoin{"結合するファイルを指定
                                               MessageIcon::Error, MessageButtons::Ok};
 inline constexpr MessageBoxSpec kSplitFailed{"分割に失敗しました", "情報",
                                              MessageIcon::Information, MessageButtons::Ok};
-inline constexpr MessageBoxSpec kSplitCancelled{"分割が中止されました。", "メッセージ",
-                                                MessageIcon::Information, MessageButtons::Ok};
+inline constexpr const MessageBoxSpec& kSplitCancelled = split_messages::kCancelled;
 inline constexpr MessageBoxSpec kPackCancelled{"圧縮が中止されました。", "メッセージ",
                                                MessageIcon::Information, MessageButtons::Ok};
 inline constexpr MessageBoxSpec kArchiverBusyForSplit{
@@ -22,9 +23,8 @@ inline constexpr MessageBoxSpec kArchiverBusyForSplit{
 inline constexpr MessageBoxSpec kArchiverBusyForPack{
     "UNLHA32.DLLが使用中です。\n圧縮を中止します。", "エラー", MessageIcon::Error,
     MessageButtons::Ok};
-inline constexpr MessageBoxSpec kCannotDeleteArchive{"作成したLZHファイルの削除に失敗しました。",
-                                                     "失敗", MessageIcon::Information,
-                                                     MessageButtons::Ok};
+// The join says it too, of the archive it rebuilt.
+inline constexpr const MessageBoxSpec& kCannotDeleteArchive = join_messages::kCannotDeleteArchive;
 // An archive that is split is deleted afterwards: a file that was there before is never
 // taken over.
 inline constexpr MessageBoxSpec kArchiveExists{

@@ -119,6 +119,16 @@ QWidget* BoxOwner() {
     return gBoxOwner;
 }
 
+MessageReply ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                         MessageButtons buttons, const std::string& detail, QWidget* parent) {
+    return ShowMessage(QString::fromStdString(text), QString::fromStdString(caption), icon,
+                       buttons, parent, QString::fromStdString(detail));
+}
+
+MessageReply ShowMessage(const MessageBoxSpec& box, const std::string& detail, QWidget* parent) {
+    return ShowMessage(box.text, box.caption, box.icon, box.buttons, detail, parent);
+}
+
 void ShowErrorBox(const QString& message) {
     ShowMessage(message + QStringLiteral("."), QString::fromUtf8(kApplicationTitle),
                 MessageIcon::Error, MessageButtons::Ok);

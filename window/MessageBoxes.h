@@ -5,6 +5,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/MessageKinds.h"
@@ -22,6 +23,13 @@ inline constexpr const char* kApplicationTitle = "Zolvane for Win95";
 MessageReply ShowMessage(const QString& text, const QString& caption, MessageIcon icon,
                          MessageButtons buttons, QWidget* parent = nullptr,
                          const QString& detail = {});
+// The same for the texts the engines and the jobs' rules hand over, and for a box of their
+// tables.
+MessageReply ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                         MessageButtons buttons, const std::string& detail,
+                         QWidget* parent = nullptr);
+MessageReply ShowMessage(const MessageBoxSpec& box, const std::string& detail = {},
+                         QWidget* parent = nullptr);
 
 // When the program is asked to stop (a logout, a kill): from now on no box is shown and
 // every box answers Cancel (OK when it has no other button), and a box that is up now is

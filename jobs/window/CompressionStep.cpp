@@ -70,8 +70,7 @@ public:
     bool cancelRequested() override { return platform::Interrupted(); }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
                          MessageButtons buttons, const std::string& detail) override {
-        return ShowMessage(QString::fromStdString(text), QString::fromStdString(caption), icon,
-                           buttons, nullptr, QString::fromStdString(detail));
+        return ShowMessage(text, caption, icon, buttons, detail);
     }
 
 private:
@@ -82,10 +81,8 @@ private:
 }  // namespace
 
 QString ChooseArchive(const SplitJob& job, JobTools& tools) {
-    const MessageBoxSpec& busy = job_messages::kArchiverBusyForSplit;
     if (tools.archiver.busy()) {
-        ShowMessage(QString::fromUtf8(busy.text), QString::fromUtf8(busy.caption), busy.icon,
-                    busy.buttons);
+        ShowMessage(job_messages::kArchiverBusyForSplit);
         return {};
     }
     tools.saveDialog.setDirectory(StartingFolder(job, tools));
@@ -97,9 +94,7 @@ QString ChooseArchive(const SplitJob& job, JobTools& tools) {
     // Packed alone, files are added to an existing archive, which stays. An archive to be
     // split is deleted afterwards: it never takes over a file that was there.
     if (!job.packOnly && QFileInfo::exists(archive)) {
-        const MessageBoxSpec& exists = job_messages::kArchiveExists;
-        ShowMessage(QString::fromUtf8(exists.text), QString::fromUtf8(exists.caption), exists.icon,
-                    exists.buttons, nullptr, archive);
+        ShowMessage(job_messages::kArchiveExists, archive.toStdString());
         return {};
     }
     return archive;

@@ -24,12 +24,6 @@
 namespace zolvane::gui {
 namespace {
 
-MessageReply Tell(const MessageBoxSpec& box, const std::string& detail = {},
-                  QWidget* parent = nullptr) {
-    return ShowMessage(QString::fromUtf8(box.text), QString::fromUtf8(box.caption), box.icon,
-                       box.buttons, parent, QString::fromStdString(detail));
-}
-
 // The name part of a path, as the engines' path routines cut it.
 std::string NameOf(const std::string& path) {
     std::string folder, name;
@@ -60,7 +54,7 @@ bool WaitForDrive(QWidget& main, platform::DriveQueries& drives, const std::stri
         if (place.removable || place.drive == drive) {
             return true;
         }
-        if (Tell(split_messages::kInsertDisk, {}, &main) == MessageReply::Cancel) {
+        if (ShowMessage(split_messages::kInsertDisk, {}, &main) == MessageReply::Cancel) {
             return false;
         }
     }
@@ -100,8 +94,7 @@ public:
     }
     MessageReply message(const std::string& text, const std::string& caption, MessageIcon icon,
                          MessageButtons buttons, const std::string& detail) override {
-        return ShowMessage(QString::fromStdString(text), QString::fromStdString(caption), icon,
-                           buttons, nullptr, QString::fromStdString(detail));
+        return ShowMessage(text, caption, icon, buttons, detail);
     }
 
 private:
@@ -115,7 +108,7 @@ private:
 bool ExecuteSplit(QWidget& main, const SplitJob& job, JobTools& tools) {
     if (!job.pack) {
         if (NameOf(job.source).empty()) {
-            Tell(job_messages::kNoFileToSplit);
+            ShowMessage(job_messages::kNoFileToSplit);
             return false;
         }
         Split(main, job, job.placement, job.source, 0, tools);
@@ -130,7 +123,7 @@ bool ExecuteSplit(QWidget& main, const SplitJob& job, JobTools& tools) {
         return false;
     }
     if (archive.isEmpty()) {
-        Tell(job_messages::kSplitFailed);
+        ShowMessage(job_messages::kSplitFailed);
         return false;
     }
     WindowPackedSplit packedSplit(main, job, tools);
@@ -141,7 +134,7 @@ bool ExecuteSplit(QWidget& main, const SplitJob& job, JobTools& tools) {
 void ExecuteJoin(QWidget& main, const std::string& piece, const std::string& destination,
                  JobTools& tools) {
     if (NameOf(piece).empty()) {
-        Tell(job_messages::kNoFileToJoin);
+        ShowMessage(job_messages::kNoFileToJoin);
         return;
     }
     Form3 = OpenProgressWindow<TForm3>(main);

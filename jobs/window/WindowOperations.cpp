@@ -22,13 +22,6 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The engines' fixed texts, with the file concerned and the reason below them.
-MessageReply ShowEngineMessage(const std::string& text, const std::string& caption,
-                               MessageIcon icon, MessageButtons buttons,
-                               const std::string& detail) {
-    return ShowMessage(Text(text), Text(caption), icon, buttons, nullptr, Text(detail));
-}
-
 // The files at risk by name, a screenful at most: the rest only counted.
 QString ReplaceQuestion(const ReplaceCheck& check) {
     constexpr std::size_t kListed = 8;
@@ -92,7 +85,7 @@ OverwriteAnswer WindowSplitOperations::askOverwrite(const std::string& piecePath
 MessageReply WindowSplitOperations::message(const std::string& text, const std::string& caption,
                                             MessageIcon icon, MessageButtons buttons,
                                             const std::string& detail) {
-    return ShowEngineMessage(text, caption, icon, buttons, detail);
+    return ShowMessage(text, caption, icon, buttons, detail);
 }
 
 void WindowSplitOperations::release() {
@@ -145,9 +138,7 @@ bool WindowJoinOperations::confirmUnpack(const std::string& archivePath,
     std::string report;
     const auto check = CheckUnpack(archiver_, archivePath, folder, report);
     if (!check) {
-        const MessageBoxSpec& box = job_messages::kCannotCheckUnpack;
-        ShowMessage(Text(box.text), Text(box.caption), box.icon, box.buttons, &progress_,
-                    Text(report));
+        ShowMessage(job_messages::kCannotCheckUnpack, report, &progress_);
         return false;
     }
     if (check->count == 0) {
@@ -160,7 +151,7 @@ bool WindowJoinOperations::confirmUnpack(const std::string& archivePath,
 MessageReply WindowJoinOperations::message(const std::string& text, const std::string& caption,
                                            MessageIcon icon, MessageButtons buttons,
                                            const std::string& detail) {
-    return ShowEngineMessage(text, caption, icon, buttons, detail);
+    return ShowMessage(text, caption, icon, buttons, detail);
 }
 
 void WindowJoinOperations::release() {
