@@ -161,8 +161,4 @@ std::string ModelOf(const std::string& disk) {
     return model.empty() ? vendor : vendor + " " + model;
 }
 
-std::string FileSystemTypeOf(const std::string& kernelName) {
-    return UdevProperty(kernelName, "ID_FS_TYPE");
-}
-
 }  // namespace zolvane::platform::block

@@ -32,7 +32,4 @@ std::string DriveNameOf(const std::string& disk);
 // The disk's vendor and model as the kernel reports them; may be empty.
 std::string ModelOf(const std::string& disk);
 
-// The file system type udev found on the device; empty when none.
-std::string FileSystemTypeOf(const std::string& kernelName);
-
 }  // namespace zolvane::platform::block
